@@ -1,0 +1,27 @@
+// run.h - the whole program: arguments in, report out, exit status back.
+#pragma once
+
+#include "app/options.h"
+
+#include <cstdint>
+
+// Seconds since the epoch; tests pass a fixed one.
+using Clock = std::int64_t (*)();
+
+// The host's clock.
+std::int64_t system_clock();
+
+// Takes the scope, line name and history path from the end of argv.
+// False when there are too few arguments for a report.
+bool parse_arguments(int argc, const char* const* argv, RunOptions& opts);
+
+// The window of the last 24 hours, from two readings of clock.
+TimeWindow recent_window(Clock clock);
+
+// Runs the tool on argv (argv[0] is the program's name), writing the report
+// to out_fd and messages to err_fd; returns the exit status.
+int run(int argc, const char* const* argv, int out_fd, int err_fd, Clock clock);
+
+// Reports running out of memory on standard output and ends the process
+// with status 1.
+[[noreturn]] void fail_out_of_memory();

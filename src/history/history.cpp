@@ -1,0 +1,150 @@
+// history.cpp - the history line format and the reader.
+#include "history/history.h"
+
+#include "history/numbers.h"
+
+#include <cerrno>
+#include <cstring>
+#include <unistd.h>
+
+namespace {
+
+constexpr std::size_t block_size = 256 * 1024;
+
+// Steps p past the next field: a longest run of bytes other than the comma,
+// after any commas. Returns false when the line holds no further field.
+bool next_field(const char*& p, const char* end, std::string_view& field)
+{
+    while (p < end && *p == ',')
+        ++p;
+    if (p == end)
+        return false;
+    const char* begin = p;
+    while (p < end && *p != ',')
+        ++p;
+    field = std::string_view(begin, static_cast<std::size_t>(p - begin));
+    return true;
+}
+
+// Reads the next field as a number; false when there is none.
+bool next_number(const char*& p, const char* end, std::int64_t& value)
+{
+    std::string_view field;
+    if (!next_field(p, end, field))
+        return false;
+    value = read_number(field);
+    return true;
+}
+
+// Sums the next three fields as numbers, wrapping.
+bool next_three(const char*& p, const char* end, std::int64_t& sum)
+{
+    sum = 0;
+    for (int i = 0; i < 3; ++i) {
+        std::int64_t v = 0;
+        if (!next_number(p, end, v))
+            return false;
+        sum = wrapping_add(sum, v);
+    }
+    return true;
+}
+
+// Files the parsed line as the newest session, registering its address.
+void add_session(const SessionFields& f, SessionTable& table, SystemTable& systems)
+{
+    const std::uint32_t address = intern(table.addresses, f.address);
+    if (address == systems.size()) {
+        SystemStats sys;
+        sys.address = table.addresses.texts[address];
+        systems.push_back(sys);
+    }
+    Session s;
+    s.start = f.start;
+    s.duration = f.duration;
+    s.sent = f.sent;
+    s.received = f.received;
+    s.address = address;
+    s.flags = intern(table.flags, f.flags);
+    s.error = f.error ? 1 : 0;
+    table.sessions.push_back(s);
+}
+
+// Handles one line: its text ends at the first NUL, if any.
+void handle_line(std::string_view line, const RunOptions& opts,
+                 const TimeWindow& window, SessionTable& table,
+                 SystemTable& systems, std::uint64_t& skipped)
+{
+    if (const void* nul = std::memchr(line.data(), '\0', line.size()))
+        line = line.substr(0, static_cast<std::size_t>(
+                                  static_cast<const char*>(nul) - line.data()));
+    SessionFields fields;
+    switch (parse_session_fields(line, opts, window, fields)) {
+    case LineVerdict::selected:
+        add_session(fields, table, systems);
+        break;
+    case LineVerdict::incomplete:
+        ++skipped;
+        break;
+    case LineVerdict::dropped:
+        break;
+    }
+}
+
+} // namespace
+
+LineVerdict parse_session_fields(std::string_view line, const RunOptions& opts,
+                                 const TimeWindow& window, SessionFields& f)
+{
+    const char* p = line.data();
+    const char* end = p + line.size();
+    std::string_view name;
+    if (!next_field(p, end, name) || name != opts.line_name)
+        return LineVerdict::dropped;
+    if (!next_field(p, end, f.address) || !next_number(p, end, f.start))
+        return LineVerdict::incomplete;
+    if (opts.scope == ReportScope::recent &&
+        (f.start < window.from || f.start > window.to))
+        return LineVerdict::dropped;
+    if (!next_number(p, end, f.duration))
+        return LineVerdict::incomplete;
+    if (f.duration == 0)
+        return LineVerdict::dropped;
+    std::int64_t error = 0;
+    if (!next_field(p, end, f.flags) || !next_number(p, end, error) ||
+        !next_three(p, end, f.sent) || !next_three(p, end, f.received))
+        return LineVerdict::incomplete;
+    // Only the low 32 bits of the error number count.
+    f.error = (static_cast<std::uint64_t>(error) & 0xffffffffU) != 0;
+    return LineVerdict::selected;
+}
+
+ReadStatus read_history(int fd, const RunOptions& opts, const TimeWindow& window,
+                        SessionTable& table, SystemTable& systems,
+                        std::uint64_t& skipped)
+{
+    std::vector<char> buf(block_size);
+    std::size_t held = 0; // bytes of an unfinished line at the front of buf
+    for (;;) {
+        if (held == buf.size())
+            buf.resize(buf.size() * 2); // a line longer than the buffer
+        const ssize_t n = ::read(fd, buf.data() + held, buf.size() - held);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return ReadStatus::read_error;
+        }
+        if (n == 0)
+            return ReadStatus::ok; // an unfinished last line is left out
+        const char* begin = buf.data();
+        const char* scan = begin + held;
+        const char* end = scan + n;
+        while (const void* lf = std::memchr(scan, '\n', static_cast<std::size_t>(end - scan))) {
+            const char* next = static_cast<const char*>(lf) + 1;
+            handle_line(std::string_view(begin, static_cast<std::size_t>(next - begin)),
+                        opts, window, table, systems, skipped);
+            begin = scan = next;
+        }
+        held = static_cast<std::size_t>(end - begin);
+        std::memmove(buf.data(), begin, held);
+    }
+}

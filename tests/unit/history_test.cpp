@@ -1,0 +1,192 @@
+#include "history/history.h"
+
+#include "render.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <string>
+
+namespace {
+
+RunOptions options(ReportScope scope, std::string_view line = "tcpip")
+{
+    RunOptions opts;
+    opts.scope = scope;
+    opts.line_name = line;
+    return opts;
+}
+
+constexpr TimeWindow window{1000, 2000};
+
+TEST(parse_session_fields, verdicts)
+{
+    using enum LineVerdict;
+    const struct {
+        ReportScope scope;
+        std::string_view line;
+        LineVerdict verdict;
+    } cases[] = {
+        {ReportScope::all, "tcpip,9:99/1,900,125,I,1,0,0,0,100,100,70\n", selected},
+        {ReportScope::all, "tcpipx,9:99/1,900,125,I,1,0,0,0,100,100,70\n", dropped},
+        {ReportScope::all, "TCPIP,9:99/1,900,125,I,1,0,0,0,100,100,70\n", dropped},
+        {ReportScope::all, "tcpip\n", dropped},             // the line feed is in field 1
+        {ReportScope::all, ",,,,\n", dropped},              // no field at all
+        {ReportScope::all, "", dropped},
+        // An empty field 2 moves the rest forward: the duration reads "I", 0.
+        {ReportScope::all, "tcpip,,900,125,I,1,0,0,0,100,100,70\n", dropped},
+        {ReportScope::all, "tcpip,9:99/1,900,0\n", dropped}, // zero duration wins
+        {ReportScope::all, "tcpip,9:99/1,900,-5,I,0,0,0,0,0,0,0\n", selected},
+        {ReportScope::all, "tcpip,9:99/1\n", incomplete},
+        {ReportScope::all, "tcpip,9:99/1,900\n", incomplete},
+        {ReportScope::all, "tcpip,9:99/1,900,125\n", incomplete},
+        {ReportScope::all, "tcpip,9:99/1,900,125,I,1,0,0,0,100,100\n", incomplete},
+        {ReportScope::all, "tcpip,9:99/1,900,125,I,1,0,0,0,100,100,\n", selected},
+        {ReportScope::all, "tcpip,9:99/1,5000,125,I,1,0,0,0,100,100,70\n", selected},
+        {ReportScope::recent, "tcpip,9:99/1,999,125,I,1,0,0,0,100,100,70\n", dropped},
+        {ReportScope::recent, "tcpip,9:99/1,1000,125,I,1,0,0,0,100,100,70\n", selected},
+        {ReportScope::recent, "tcpip,9:99/1,2000,125,I,1,0,0,0,100,100,70\n", selected},
+        {ReportScope::recent, "tcpip,9:99/1,2001,125,I,1,0,0,0,100,100,70\n", dropped},
+        {ReportScope::recent, "tcpip,9:99/1,5\n", dropped},     // outside, before the gap
+        {ReportScope::recent, "tcpip,9:99/1,1500\n", incomplete},
+        {ReportScope::recent, "tcpip,9:99/1\n", incomplete},
+    };
+    for (const auto& c : cases) {
+        SessionFields f;
+        EXPECT_EQ(parse_session_fields(c.line, options(c.scope), window, f), c.verdict)
+            << c.line;
+    }
+}
+
+TEST(parse_session_fields, empty_line_name_selects_nothing)
+{
+    SessionFields f;
+    EXPECT_EQ(parse_session_fields(",9:99/1,900,125,I,1,0,0,0,100,100,70\n",
+                                   options(ReportScope::all, ""), window, f),
+              LineVerdict::dropped);
+}
+
+TEST(parse_session_fields, fields)
+{
+    const struct {
+        std::string_view line;
+        std::string_view address;
+        std::int64_t start, duration;
+        std::string_view flags;
+        bool error;
+        std::int64_t sent, received;
+    } cases[] = {
+        {"tcpip,9:99/1,900,125,I,1,0,0,0,100,100,70\n", "9:99/1", 900, 125, "I", true, 0, 270},
+        {",,tcpip,,9:99/1,,900,,125,I,,1,0,0,0,100,100,70\n", "9:99/1", 900, 125, "I", true, 0, 270},
+        {"tcpip,a b, 900,  125,OI,0,1,2,3,4,5,6,junk\n", "a b", 900, 125, "OI", false, 6, 15},
+        {"tcpip,a,900,125,I,4294967296,0,0,0,0,0,7\r\n", "a", 900, 125, "I", false, 0, 7},
+        {"tcpip,a,900,125,I,-1,0,0,0,0,0,7\n", "a", 900, 125, "I", true, 0, 7},
+        {"tcpip,a,900,125s,XYZ,0,1,1,1,1,1,\n", "a", 900, 125, "XYZ", false, 3, 2},
+        {"tcpip,a,900,1,O,0,9223372036854775807,1,0,0,0,0\n", "a", 900, 1, "O", false,
+         INT64_MIN, 0},
+    };
+    for (const auto& c : cases) {
+        SessionFields f;
+        ASSERT_EQ(parse_session_fields(c.line, options(ReportScope::all), window, f),
+                  LineVerdict::selected)
+            << c.line;
+        EXPECT_EQ(f.address, c.address) << c.line;
+        EXPECT_EQ(f.start, c.start) << c.line;
+        EXPECT_EQ(f.duration, c.duration) << c.line;
+        EXPECT_EQ(f.flags, c.flags) << c.line;
+        EXPECT_EQ(f.error, c.error) << c.line;
+        EXPECT_EQ(f.sent, c.sent) << c.line;
+        EXPECT_EQ(f.received, c.received) << c.line;
+    }
+}
+
+struct ReadResult {
+    ReadStatus status;
+    SessionTable sessions;
+    SystemTable systems;
+    std::uint64_t skipped = 0;
+};
+
+ReadResult read_text(const std::string& text)
+{
+    ScratchFile file(text);
+    ReadResult r;
+    const int fd = ::open(file.path.c_str(), O_RDONLY);
+    r.status = read_history(fd, options(ReportScope::all), window, r.sessions, r.systems,
+                            r.skipped);
+    ::close(fd);
+    return r;
+}
+
+std::string line(std::string_view address, int duration = 125)
+{
+    return "tcpip," + std::string(address) + ",900," + std::to_string(duration) +
+           ",IO,0,1,2,3,4,5,6\n";
+}
+
+TEST(read_history, long_lines_are_one_session_each)
+{
+    const std::string long_address(150, 'x');
+    const std::string huge_address(700 * 1024, 'y'); // longer than a read block
+    const ReadResult r = read_text(line(long_address) + line(huge_address) + line("short"));
+    ASSERT_EQ(r.status, ReadStatus::ok);
+    ASSERT_EQ(r.sessions.sessions.size(), 3U);
+    ASSERT_EQ(r.systems.size(), 3U);
+    EXPECT_EQ(r.systems[0].address, long_address);
+    EXPECT_EQ(r.systems[1].address, huge_address);
+    EXPECT_EQ(r.systems[2].address, "short");
+    EXPECT_EQ(r.sessions.sessions[1].sent, 6);
+    EXPECT_EQ(r.sessions.sessions[1].received, 15);
+}
+
+TEST(read_history, a_last_line_without_line_feed_is_ignored)
+{
+    for (const std::size_t length : {10U, 99U, 150U}) {
+        std::string last = line(std::string(length, 'z'));
+        last.pop_back();
+        const ReadResult r = read_text(line("a") + last);
+        EXPECT_EQ(r.sessions.sessions.size(), 1U) << length;
+        EXPECT_EQ(r.skipped, 0U);
+    }
+    EXPECT_EQ(read_text("").sessions.sessions.size(), 0U);
+}
+
+TEST(read_history, text_ends_at_the_first_nul)
+{
+    const std::string text =
+        std::string("tcpip,a,900,125,I,1,0,0,0,100,100,70\0,999,junk\n", 47) +
+        std::string("tcpip,b,900\0,125,I,1,0,0,0,100,100,70\n", 38) +
+        std::string("\0tcpip,c,900,125,I,1,0,0,0,100,100,70\n", 38);
+    const ReadResult r = read_text(text);
+    ASSERT_EQ(r.sessions.sessions.size(), 1U);
+    EXPECT_EQ(r.sessions.sessions[0].received, 270);
+    EXPECT_EQ(r.skipped, 1U); // b ran out of fields at the NUL
+}
+
+TEST(read_history, one_system_per_address_in_first_seen_order)
+{
+    const ReadResult r = read_text(line("b") + line("a") + "tcpip,c\n" + line("b") +
+                                   line("c", 0) + "cuaa1,d\n" + line("a"));
+    ASSERT_EQ(r.systems.size(), 2U);
+    EXPECT_EQ(r.systems[0].address, "b");
+    EXPECT_EQ(r.systems[1].address, "a");
+    ASSERT_EQ(r.sessions.sessions.size(), 4U);
+    EXPECT_EQ(r.sessions.sessions[2].address, 0U);
+    EXPECT_EQ(r.sessions.sessions[3].address, 1U);
+    EXPECT_EQ(r.sessions.flags.texts.size(), 1U);
+    EXPECT_EQ(r.skipped, 1U);
+}
+
+TEST(read_history, a_directory_is_a_read_error)
+{
+    const int fd = ::open(".", O_RDONLY);
+    ASSERT_GE(fd, 0);
+    SessionTable sessions;
+    SystemTable systems;
+    std::uint64_t skipped = 0;
+    EXPECT_EQ(read_history(fd, options(ReportScope::all), window, sessions, systems, skipped),
+              ReadStatus::read_error);
+    ::close(fd);
+}
+
+} // namespace

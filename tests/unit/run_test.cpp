@@ -1,0 +1,156 @@
+#include "app/run.h"
+
+#include "render.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr std::int64_t now = 1700000000;
+
+std::int64_t fixed_clock()
+{
+    return now;
+}
+
+struct Result {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+// Runs the tool on args with the history text, standard output going to
+// out_path when it is given.
+Result run_with(std::vector<std::string> args, const std::string& history,
+                const char* out_path = nullptr)
+{
+    ScratchFile hist(history), out, err;
+    std::vector<const char*> argv{"qelmar"};
+    for (std::string& a : args) {
+        if (a == "%IN")
+            a = hist.path;
+        argv.push_back(a.c_str());
+    }
+    const int out_fd = ::open(out_path != nullptr ? out_path : out.path.c_str(), O_WRONLY);
+    const int err_fd = ::open(err.path.c_str(), O_WRONLY);
+    Result r;
+    r.status = run(static_cast<int>(argv.size()), argv.data(), out_fd, err_fd, fixed_clock);
+    ::close(out_fd);
+    ::close(err_fd);
+    r.out = out.read();
+    r.err = err.read();
+    return r;
+}
+
+std::string session(std::int64_t start, std::string_view address = "9:99/1")
+{
+    return "tcpip," + std::string(address) + "," + std::to_string(start) +
+           ",60,O,0,1,0,0,0,0,0\n";
+}
+
+// The log's count line.
+std::string count_line(int n)
+{
+    std::string count = std::to_string(n);
+    return "Total: " + std::string(3 - count.size(), ' ') + count + " session" +
+           std::string(29, ' ') + "Qelmar v0.4/bsd\n";
+}
+
+TEST(parse_arguments, taken_from_the_end)
+{
+    const struct {
+        std::vector<const char*> argv;
+        bool report;
+        ReportScope scope;
+        std::string_view line, path;
+    } cases[] = {
+        {{"qelmar"}, false, ReportScope::recent, "", ""},
+        {{"qelmar", "tcpip"}, false, ReportScope::recent, "", ""},
+        {{"qelmar", "tcpip", "h"}, true, ReportScope::recent, "tcpip", "h"},
+        {{"qelmar", "-a", "tcpip", "h"}, true, ReportScope::all, "tcpip", "h"},
+        {{"qelmar", "x", "y", "-a", "tcpip", "h"}, true, ReportScope::all, "tcpip", "h"},
+        {{"qelmar", "-A", "tcpip", "h"}, true, ReportScope::recent, "tcpip", "h"},
+        {{"qelmar", "-ab", "tcpip", "h"}, true, ReportScope::recent, "tcpip", "h"},
+        {{"qelmar", "-a", "tcpip"}, true, ReportScope::recent, "-a", "tcpip"},
+        {{"-a", "tcpip", "h"}, true, ReportScope::all, "tcpip", "h"}, // started as -a
+    };
+    for (const auto& c : cases) {
+        RunOptions opts;
+        ASSERT_EQ(parse_arguments(static_cast<int>(c.argv.size()), c.argv.data(), opts),
+                  c.report);
+        if (!c.report)
+            continue;
+        EXPECT_EQ(opts.scope, c.scope);
+        EXPECT_EQ(opts.line_name, c.line);
+        EXPECT_EQ(opts.history_path, c.path);
+    }
+}
+
+TEST(recent_window, spans_the_last_day_inclusive)
+{
+    const TimeWindow w = recent_window(fixed_clock);
+    EXPECT_EQ(w.from, now - 86400);
+    EXPECT_EQ(w.to, now);
+    const TimeWindow low = recent_window([] { return INT64_MIN + 5; });
+    EXPECT_EQ(low.from, INT64_MIN);
+}
+
+TEST(run, window_bounds_with_a_fixed_clock)
+{
+    const std::string history = session(now - 86401, "before") + session(now - 86400, "from") +
+                                session(now, "to") + session(now + 1, "after");
+    const Result r = run_with({"tcpip", "%IN"}, history);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "");
+    EXPECT_NE(r.out.find(count_line(2)), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find(" from "), std::string::npos);
+    EXPECT_NE(r.out.find(" to "), std::string::npos);
+    EXPECT_EQ(r.out.find("before"), std::string::npos);
+    EXPECT_EQ(r.out.find("after"), std::string::npos);
+
+    const Result all = run_with({"-a", "tcpip", "%IN"}, history);
+    EXPECT_NE(all.out.find(count_line(4)), std::string::npos) << all.out;
+}
+
+TEST(run, skipped_lines_are_counted_after_the_report)
+{
+    const Result one = run_with({"-a", "tcpip", "%IN"}, session(5) + "tcpip,x,5,60\n");
+    EXPECT_EQ(one.status, 0);
+    EXPECT_EQ(one.err, "Skipped 1 incomplete history line.\n");
+    EXPECT_NE(one.out.find(count_line(1)), std::string::npos);
+
+    const Result two =
+        run_with({"-a", "tcpip", "%IN"}, "tcpip,x\ntcpip,y,5,60,O\ncuaa1,z\n");
+    EXPECT_EQ(two.err, "Skipped 2 incomplete history lines.\n");
+}
+
+TEST(run, write_failure_is_reported_last)
+{
+    if (::access("/dev/full", W_OK) != 0)
+        GTEST_SKIP() << "no /dev/full";
+    const Result r = run_with({"-a", "tcpip", "%IN"}, session(5) + "tcpip,x\n", "/dev/full");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "Skipped 1 incomplete history line.\nCannot write report.\n");
+    const Result usage = run_with({}, "", "/dev/full");
+    EXPECT_EQ(usage.status, 1);
+    EXPECT_EQ(usage.err, "Cannot write report.\n");
+}
+
+TEST(run, open_and_read_failures)
+{
+    const Result missing = run_with({"tcpip", "/nonexistent/history"}, "");
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.out, "");
+    EXPECT_EQ(missing.err, "Cannot open input file '/nonexistent/history'.\n");
+
+    const Result dir = run_with({"tcpip", "."}, "");
+    EXPECT_EQ(dir.status, 1);
+    EXPECT_EQ(dir.out, "");
+    EXPECT_EQ(dir.err, "Cannot read input file '.'.\n");
+}
+
+} // namespace

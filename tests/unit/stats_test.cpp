@@ -1,0 +1,87 @@
+#include "stats/stats.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// Adds a session as the reader would.
+void add(SessionTable& table, SystemTable& systems, std::string_view address,
+         std::string_view flags, std::int64_t duration, std::int64_t sent,
+         std::int64_t received)
+{
+    Session s;
+    s.address = intern(table.addresses, address);
+    if (s.address == systems.size()) {
+        SystemStats sys;
+        sys.address = table.addresses.texts[s.address];
+        systems.push_back(sys);
+    }
+    s.flags = intern(table.flags, flags);
+    s.duration = duration;
+    s.sent = sent;
+    s.received = received;
+    table.sessions.push_back(s);
+}
+
+TEST(build_system_stats, sums_by_direction_letters)
+{
+    SessionTable table;
+    SystemTable systems;
+    add(table, systems, "9:99/1", "O", 600, 512, 60);
+    add(table, systems, "9:50/3", "OI", 42, 1, 2);
+    add(table, systems, "9:99/1", "I", 125, 0, 270);
+    add(table, systems, "9:50/3", "ioX", 10, 5, 5); // lower case counts as neither
+    build_system_stats(table, systems);
+
+    const SystemStats& a = systems[0];
+    EXPECT_EQ(a.sessions, 2U);
+    EXPECT_EQ(a.online, 725);
+    EXPECT_EQ(a.out_sessions, 1U);
+    EXPECT_EQ(a.out_online, 600);
+    EXPECT_EQ(a.in_sessions, 1U);
+    EXPECT_EQ(a.in_online, 125);
+    EXPECT_EQ(a.sent, 512);
+    EXPECT_EQ(a.received, 330);
+
+    const SystemStats& b = systems[1];
+    EXPECT_EQ(b.sessions, 2U);
+    EXPECT_EQ(b.online, 52);
+    EXPECT_EQ(b.out_sessions, 1U);
+    EXPECT_EQ(b.out_online, 42);
+    EXPECT_EQ(b.in_sessions, 1U);
+    EXPECT_EQ(b.in_online, 42);
+    EXPECT_EQ(b.sent, 6);
+    EXPECT_EQ(b.received, 7);
+}
+
+TEST(build_system_stats, sums_wrap)
+{
+    SessionTable table;
+    SystemTable systems;
+    add(table, systems, "a", "O", INT64_MAX, INT64_MAX, INT64_MIN);
+    add(table, systems, "a", "O", 1, 1, -1);
+    build_system_stats(table, systems);
+    EXPECT_EQ(systems[0].online, INT64_MIN);
+    EXPECT_EQ(systems[0].out_online, INT64_MIN);
+    EXPECT_EQ(systems[0].sent, INT64_MIN);
+    EXPECT_EQ(systems[0].received, INT64_MAX);
+}
+
+TEST(sort_systems, bytewise_unsigned_prefix_first)
+{
+    SessionTable table;
+    SystemTable systems;
+    for (const char* a : {"9:99/1", "9:50/3", "1:9/1", "1:10/1", "\xc3\xa9", "z", "1:10", "A"})
+        add(table, systems, a, "O", 1, 0, 0);
+    sort_systems(systems);
+    std::vector<std::string> order;
+    for (const SystemStats& s : systems)
+        order.emplace_back(s.address);
+    EXPECT_EQ(order, (std::vector<std::string>{"1:10", "1:10/1", "1:9/1", "9:50/3", "9:99/1",
+                                               "A", "z", "\xc3\xa9"}));
+}
+
+} // namespace
