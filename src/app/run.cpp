@@ -143,7 +143,7 @@ int run(int argc, const char* const* argv, int out_fd, int err_fd, Clock clock)
         if (systems.size() > 1)
             sort_systems(systems);
     }
-    print_summary(out, systems, sessions.sessions.size());
+    print_summary(out, systems, sessions.count);
     print_session_log(out, sessions, version_text);
     const bool written = out.flush();
 

@@ -4,27 +4,50 @@
 #include "app/options.h"
 #include "history/text_pool.h"
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string_view>
 #include <vector>
 
 // One selected history line. Texts are ids into the SessionTable's pools.
 struct Session {
+    std::uint32_t address = 0; // id in addresses: also the system's first-seen index
+    std::uint32_t flags = 0;   // id in flags
+    bool error = false;        // error number's low 32 bits not all zero
     std::int64_t start = 0;
-    std::int64_t duration = 0;  // never 0
-    std::int64_t sent = 0;      // the three sent counters, summed
-    std::int64_t received = 0;  // the three received counters, summed
-    std::uint32_t address = 0;  // id in addresses: also the system's first-seen index
-    std::uint32_t flags : 31 = 0; // id in flags
-    std::uint32_t error : 1 = 0;  // error number's low 32 bits not all zero
+    std::int64_t duration = 0; // never 0
+    std::int64_t sent = 0;     // the three sent counters, summed
+    std::int64_t received = 0; // the three received counters, summed
+};
+
+// Sessions packed as variable-length numbers, in blocks that never move.
+struct SessionBlock {
+    std::unique_ptr<unsigned char[]> bytes;
+    std::size_t used = 0;
 };
 
 // The selected sessions in file order, and the texts they name.
 struct SessionTable {
-    std::vector<Session> sessions;
+    std::vector<SessionBlock> blocks;
+    std::uint64_t count = 0;
+    std::int64_t last_start = 0; // each start is stored as the step from the one before
     TextPool addresses;
     TextPool flags;
 };
+
+// Adds s as the newest session.
+void append_session(SessionTable& table, const Session& s);
+
+// A place in a SessionTable, for reading it in file order.
+struct SessionCursor {
+    std::size_t block = 0;
+    std::size_t offset = 0;
+    std::int64_t last_start = 0;
+};
+
+// Reads the session at cursor into s and steps past it; false at the end.
+bool next_session(const SessionTable& table, SessionCursor& cursor, Session& s);
 
 // The totals of one remote system.
 struct SystemStats {

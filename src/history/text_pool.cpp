@@ -61,29 +61,47 @@ std::string_view store(TextPool& pool, std::string_view text)
     return {p, text.size()};
 }
 
+std::uint64_t load64(const char* p)
+{
+    std::uint64_t w;
+    std::memcpy(&w, p, 8);
+    return w;
+}
+
+std::uint64_t load32(const char* p)
+{
+    std::uint32_t w;
+    std::memcpy(&w, p, 4);
+    return w;
+}
+
 } // namespace
 
 std::uint64_t hash_text(std::string_view text)
 {
+    // Whole-word loads only, overlapping at the ends: a load that spans a
+    // fresh byte-by-byte copy would stall on store forwarding.
     const char* p = text.data();
-    std::size_t n = text.size();
-    std::uint64_t h = 0x9e3779b97f4a7c15ULL ^ n;
-    while (n >= 8) {
-        std::uint64_t w;
-        std::memcpy(&w, p, 8);
-        h = (h ^ w) * 0xff51afd7ed558ccdULL;
-        h ^= h >> 32;
-        p += 8;
-        n -= 8;
+    const std::size_t n = text.size();
+    std::uint64_t a = 0;
+    std::uint64_t b = 0;
+    if (n >= 8) {
+        a = load64(p);
+        b = load64(p + n - 8);
+        for (std::size_t i = 8; i + 8 < n; i += 8)
+            a = (a ^ load64(p + i)) * 0x9fb21c651e98df25ULL;
+    } else if (n >= 4) {
+        a = load32(p);
+        b = load32(p + n - 4);
+    } else if (n > 0) {
+        a = static_cast<unsigned char>(p[0]) | std::uint64_t{static_cast<unsigned char>(p[n / 2])} << 8 |
+            std::uint64_t{static_cast<unsigned char>(p[n - 1])} << 16;
     }
-    if (n > 0) {
-        std::uint64_t w = 0;
-        std::memcpy(&w, p, n);
-        h = (h ^ w) * 0xc4ceb9fe1a85ec53ULL;
-    }
-    h ^= h >> 33;
-    h *= 0xff51afd7ed558ccdULL;
-    h ^= h >> 33;
+    std::uint64_t h = (a ^ 0x9e3779b97f4a7c15ULL ^ n) * 0xff51afd7ed558ccdULL;
+    h ^= (b + 0x2545f4914f6cdd1dULL) * 0xc4ceb9fe1a85ec53ULL;
+    h ^= h >> 32;
+    h *= 0x9fb21c651e98df25ULL;
+    h ^= h >> 29;
     return h;
 }
 

@@ -22,6 +22,22 @@ void print_duration(Writer& out, std::int64_t t)
         out.put(" -:--:-- ");
         return;
     }
+    if (t > 0 && t < 100 * 3600) { // the usual case: two columns of hours
+        const auto hours = static_cast<unsigned>(t / 3600);
+        const auto rest = static_cast<unsigned>(t % 3600);
+        if (hours < 10) {
+            out.put(' ');
+            out.put(static_cast<char>('0' + hours));
+        } else {
+            out.put_two_digits(hours);
+        }
+        out.put(':');
+        out.put_two_digits(rest / 60);
+        out.put(':');
+        out.put_two_digits(rest % 60);
+        out.put(' ');
+        return;
+    }
     // Truncating division keeps each piece of a negative time negative.
     out.put_uint(as_unsigned(t / 3600), 2);
     out.put(':');

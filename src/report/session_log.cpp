@@ -4,8 +4,6 @@
 #include "history/numbers.h"
 #include "report/columns.h"
 
-#include <ctime>
-#include <limits>
 
 namespace {
 
@@ -15,10 +13,11 @@ constexpr std::string_view rule =
     "--------------------------------------------------------------\n";
 
 // Prints one session's row.
-void print_row(Writer& out, const SessionTable& table, const Session& s)
+void print_row(Writer& out, TimeOfDayCache& clock, const SessionTable& table,
+               const Session& s)
 {
     const std::int64_t traffic = wrapping_add(s.sent, s.received);
-    print_time_of_day(out, s.start);
+    print_time_of_day(out, clock, s.start);
     out.put_field_left(table.addresses.texts[s.address], 16);
     print_duration(out, s.duration);
     out.put_field_right(table.flags.texts[s.flags], 3);
@@ -32,26 +31,18 @@ void print_row(Writer& out, const SessionTable& table, const Session& s)
 
 } // namespace
 
-void print_time_of_day(Writer& out, std::int64_t start)
+void print_time_of_day(Writer& out, TimeOfDayCache& cache, std::int64_t start)
 {
-    if constexpr (sizeof(std::time_t) < sizeof(std::int64_t)) {
-        if (start < std::numeric_limits<std::time_t>::min() ||
-            start > std::numeric_limits<std::time_t>::max()) {
-            out.put("??:??:?? ");
-            return;
-        }
-    }
-    const auto t = static_cast<std::time_t>(start);
-    std::tm tm{};
-    if (localtime_r(&t, &tm) == nullptr) {
+    TimeOfDay tod;
+    if (!local_time_of_day(cache, start, tod)) {
         out.put("??:??:?? ");
         return;
     }
-    out.put_digits(static_cast<std::uint64_t>(tm.tm_hour), 2);
+    out.put_two_digits(static_cast<unsigned>(tod.hour));
     out.put(':');
-    out.put_digits(static_cast<std::uint64_t>(tm.tm_min), 2);
+    out.put_two_digits(static_cast<unsigned>(tod.minute));
     out.put(':');
-    out.put_digits(static_cast<std::uint64_t>(tm.tm_sec), 2);
+    out.put_two_digits(static_cast<unsigned>(tod.second));
     out.put(' ');
 }
 
@@ -59,11 +50,13 @@ void print_session_log(Writer& out, const SessionTable& table, std::string_view 
 {
     out.put(heading);
     out.put(rule);
-    for (const Session& s : table.sessions)
-        print_row(out, table, s);
+    TimeOfDayCache clock;
+    SessionCursor cursor;
+    for (Session s; next_session(table, cursor, s);)
+        print_row(out, clock, table, s);
     out.put(rule);
     out.put("Total: ");
-    out.put_uint(table.sessions.size(), 3);
+    out.put_uint(table.count, 3);
     out.put(" session                        ");
     out.put_field_right(version, 20);
     out.put('\n');

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "history/history.h"
+#include "report/time_of_day.h"
 #include "report/writer.h"
 
 #include <cstdint>
@@ -9,7 +10,7 @@
 
 // Prints start as local time of day, "hh:mm:ss ", or "??:??:?? " when the
 // host cannot convert it.
-void print_time_of_day(Writer& out, std::int64_t start);
+void print_time_of_day(Writer& out, TimeOfDayCache& cache, std::int64_t start);
 
 // Prints every session in file order, then the count line with version.
 void print_session_log(Writer& out, const SessionTable& sessions, std::string_view version);

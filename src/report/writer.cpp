@@ -2,8 +2,6 @@
 #include "report/writer.h"
 
 #include <cerrno>
-#include <charconv>
-#include <cstring>
 #include <unistd.h>
 
 void Writer::write_out(const char* p, std::size_t n)
@@ -28,54 +26,97 @@ bool Writer::flush()
     return !failed;
 }
 
-void Writer::put(std::string_view text)
+void Writer::put_long(std::string_view text)
 {
-    if (text.size() > capacity - used) {
-        flush();
-        if (text.size() > capacity) {
-            write_out(text.data(), text.size());
-            return;
-        }
+    flush();
+    if (text.size() > capacity) {
+        write_out(text.data(), text.size());
+        return;
     }
-    std::memcpy(buf + used, text.data(), text.size());
-    used += text.size();
+    std::memcpy(buf, text.data(), text.size());
+    used = text.size();
 }
 
-void Writer::put(char c)
+void Writer::put_fill(char fill, std::size_t n)
 {
-    if (used == capacity)
-        flush();
-    buf[used++] = c;
-}
-
-void Writer::put_blanks(std::size_t n)
-{
-    static constexpr std::string_view blanks = "                                ";
     while (n > 0) {
-        const std::size_t k = n < blanks.size() ? n : blanks.size();
-        put(blanks.substr(0, k));
+        if (used == capacity)
+            flush();
+        const std::size_t k = n < capacity - used ? n : capacity - used;
+        std::memset(buf + used, fill, k);
+        used += k;
         n -= k;
     }
 }
 
-void Writer::put_uint(std::uint64_t value, int width)
+namespace {
+
+// Number of decimal digits of value.
+std::size_t digit_count(std::uint64_t value)
 {
-    char digits[24];
-    const auto r = std::to_chars(digits, digits + sizeof digits, value);
-    const auto n = static_cast<int>(r.ptr - digits);
-    if (n < width)
-        put_blanks(static_cast<std::size_t>(width - n));
-    put(std::string_view(digits, static_cast<std::size_t>(n)));
+    std::size_t n = 1;
+    for (;;) {
+        if (value < 10)
+            return n;
+        if (value < 100)
+            return n + 1;
+        if (value < 1000)
+            return n + 2;
+        if (value < 10000)
+            return n + 3;
+        value /= 10000;
+        n += 4;
+    }
 }
 
-void Writer::put_digits(std::uint64_t value, int min_digits)
+// Writes the digits of value so that they end just before end.
+void write_digits(char* end, std::uint64_t value)
 {
-    char digits[24];
-    const auto r = std::to_chars(digits, digits + sizeof digits, value);
-    const auto n = static_cast<int>(r.ptr - digits);
-    for (int i = n; i < min_digits; ++i)
-        put('0');
-    put(std::string_view(digits, static_cast<std::size_t>(n)));
+    while (value >= 100) {
+        const auto i = static_cast<std::size_t>(value % 100) * 2;
+        value /= 100;
+        *--end = digit_pairs[i + 1];
+        *--end = digit_pairs[i];
+    }
+    if (value >= 10) {
+        const auto i = static_cast<std::size_t>(value) * 2;
+        *--end = digit_pairs[i + 1];
+        *--end = digit_pairs[i];
+    } else {
+        *--end = static_cast<char>('0' + value);
+    }
+}
+
+} // namespace
+
+void Writer::put_number(std::uint64_t value, std::size_t width, char fill)
+{
+    // Short widths: fill eight bytes at once, then lay the digits over them.
+    if (width <= 8 && capacity - used >= 32) {
+        char* out = buf + used;
+        std::memcpy(out, fill == ' ' ? "        " : "00000000", 8);
+        const std::size_t n = digit_count(value);
+        const std::size_t total = n < width ? width : n;
+        write_digits(out + total, value);
+        used += total;
+        return;
+    }
+    const std::size_t n = digit_count(value);
+    const std::size_t total = n < width ? width : n;
+    if (capacity - used < total) {
+        flush();
+        if (capacity < total) { // a width beyond the buffer: not used by the report
+            put_fill(fill, total - n);
+            char digits[20];
+            write_digits(digits + n, value);
+            put(std::string_view(digits, n));
+            return;
+        }
+    }
+    char* out = buf + used;
+    std::memset(out, fill, total - n);
+    write_digits(out + total, value);
+    used += total;
 }
 
 void Writer::put_field(std::string_view text)
@@ -93,14 +134,22 @@ void Writer::put_field(std::string_view text)
 
 void Writer::put_field_left(std::string_view text, std::size_t width)
 {
+    const std::size_t total = text.size() < width ? width : text.size();
+    if (!terminal && total <= capacity - used) {
+        char* out = buf + used;
+        std::memcpy(out, text.data(), text.size());
+        std::memset(out + text.size(), ' ', total - text.size());
+        used += total;
+        return;
+    }
     put_field(text);
     if (text.size() < width)
-        put_blanks(width - text.size());
+        put_fill(' ', width - text.size());
 }
 
 void Writer::put_field_right(std::string_view text, std::size_t width)
 {
     if (text.size() < width)
-        put_blanks(width - text.size());
+        put_fill(' ', width - text.size());
     put_field(text);
 }

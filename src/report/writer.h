@@ -3,7 +3,14 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string_view>
+
+// "00" to "99", two bytes each.
+inline constexpr char digit_pairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
 
 // Collects report text in a fixed buffer and writes it out when full or on
 // flush. It never allocates. The first failed write sticks: later output
@@ -16,12 +23,32 @@ struct Writer {
     Writer(const Writer&) = delete;
     Writer& operator=(const Writer&) = delete;
 
-    void put(std::string_view text);
-    void put(char c);
+    void put(std::string_view text)
+    {
+        if (used > capacity)
+            __builtin_unreachable(); // tells the compiler the room below never wraps
+        if (text.size() <= capacity - used) {
+            std::memcpy(buf + used, text.data(), text.size());
+            used += text.size();
+        } else {
+            put_long(text);
+        }
+    }
+    void put(char c)
+    {
+        if (used == capacity)
+            flush();
+        buf[used++] = c;
+    }
+    // Two digits of a value below 100.
+    void put_two_digits(unsigned value)
+    {
+        put(std::string_view(digit_pairs + 2 * value, 2));
+    }
     // Unsigned number right-justified in width columns, blank-filled.
-    void put_uint(std::uint64_t value, int width);
+    void put_uint(std::uint64_t value, std::size_t width) { put_number(value, width, ' '); }
     // Unsigned number of at least digits digits, zero-filled.
-    void put_digits(std::uint64_t value, int digits);
+    void put_digits(std::uint64_t value, std::size_t digits) { put_number(value, digits, '0'); }
     // Text from the history file, left-justified in width columns.
     void put_field_left(std::string_view text, std::size_t width);
     // Text from the history file, right-justified in width columns.
@@ -38,7 +65,9 @@ struct Writer {
     char buf[capacity];
 
 private:
-    void put_blanks(std::size_t n);
+    void put_number(std::uint64_t value, std::size_t width, char fill);
+    void put_fill(char fill, std::size_t n);
     void put_field(std::string_view text);
+    void put_long(std::string_view text);
     void write_out(const char* p, std::size_t n);
 };

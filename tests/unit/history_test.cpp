@@ -6,6 +6,7 @@
 
 #include <fcntl.h>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -100,6 +101,52 @@ TEST(parse_session_fields, fields)
     }
 }
 
+std::vector<Session> unpack(const SessionTable& table)
+{
+    std::vector<Session> sessions;
+    SessionCursor cursor;
+    for (Session s; next_session(table, cursor, s);)
+        sessions.push_back(s);
+    return sessions;
+}
+
+TEST(append_session, packs_and_unpacks_every_value_across_blocks)
+{
+    const std::int64_t values[] = {0, 1, -1, 63, 64, -64, -65, 1796169600, INT64_MAX, INT64_MIN};
+    SessionTable table;
+    std::vector<Session> want;
+    std::uint32_t id = 0;
+    // Enough sessions of the widest kind to fill several blocks.
+    for (int round = 0; round < 4000; ++round) {
+        for (const std::int64_t v : values) {
+            Session s;
+            s.address = id;
+            s.flags = id ^ 0x7fffffffU;
+            s.error = (id & 1) != 0;
+            s.start = v;
+            s.duration = -v;
+            s.sent = v ^ round;
+            s.received = INT64_MAX - v;
+            id = id * 2654435761U + 1;
+            append_session(table, s);
+            want.push_back(s);
+        }
+    }
+    ASSERT_GT(table.blocks.size(), 1U);
+    EXPECT_EQ(table.count, want.size());
+    const std::vector<Session> got = unpack(table);
+    ASSERT_EQ(got.size(), want.size());
+    for (std::size_t i = 0; i < got.size(); ++i) {
+        ASSERT_EQ(got[i].address, want[i].address) << i;
+        ASSERT_EQ(got[i].flags, want[i].flags) << i;
+        ASSERT_EQ(got[i].error, want[i].error) << i;
+        ASSERT_EQ(got[i].start, want[i].start) << i;
+        ASSERT_EQ(got[i].duration, want[i].duration) << i;
+        ASSERT_EQ(got[i].sent, want[i].sent) << i;
+        ASSERT_EQ(got[i].received, want[i].received) << i;
+    }
+}
+
 struct ReadResult {
     ReadStatus status;
     SessionTable sessions;
@@ -130,13 +177,14 @@ TEST(read_history, long_lines_are_one_session_each)
     const std::string huge_address(700 * 1024, 'y'); // longer than a read block
     const ReadResult r = read_text(line(long_address) + line(huge_address) + line("short"));
     ASSERT_EQ(r.status, ReadStatus::ok);
-    ASSERT_EQ(r.sessions.sessions.size(), 3U);
+    ASSERT_EQ(r.sessions.count, 3U);
     ASSERT_EQ(r.systems.size(), 3U);
     EXPECT_EQ(r.systems[0].address, long_address);
     EXPECT_EQ(r.systems[1].address, huge_address);
     EXPECT_EQ(r.systems[2].address, "short");
-    EXPECT_EQ(r.sessions.sessions[1].sent, 6);
-    EXPECT_EQ(r.sessions.sessions[1].received, 15);
+    const std::vector<Session> sessions = unpack(r.sessions);
+    EXPECT_EQ(sessions[1].sent, 6);
+    EXPECT_EQ(sessions[1].received, 15);
 }
 
 TEST(read_history, a_last_line_without_line_feed_is_ignored)
@@ -145,10 +193,10 @@ TEST(read_history, a_last_line_without_line_feed_is_ignored)
         std::string last = line(std::string(length, 'z'));
         last.pop_back();
         const ReadResult r = read_text(line("a") + last);
-        EXPECT_EQ(r.sessions.sessions.size(), 1U) << length;
+        EXPECT_EQ(r.sessions.count, 1U) << length;
         EXPECT_EQ(r.skipped, 0U);
     }
-    EXPECT_EQ(read_text("").sessions.sessions.size(), 0U);
+    EXPECT_EQ(read_text("").sessions.count, 0U);
 }
 
 TEST(read_history, text_ends_at_the_first_nul)
@@ -158,8 +206,8 @@ TEST(read_history, text_ends_at_the_first_nul)
         std::string("tcpip,b,900\0,125,I,1,0,0,0,100,100,70\n", 38) +
         std::string("\0tcpip,c,900,125,I,1,0,0,0,100,100,70\n", 38);
     const ReadResult r = read_text(text);
-    ASSERT_EQ(r.sessions.sessions.size(), 1U);
-    EXPECT_EQ(r.sessions.sessions[0].received, 270);
+    ASSERT_EQ(r.sessions.count, 1U);
+    EXPECT_EQ(unpack(r.sessions)[0].received, 270);
     EXPECT_EQ(r.skipped, 1U); // b ran out of fields at the NUL
 }
 
@@ -170,9 +218,10 @@ TEST(read_history, one_system_per_address_in_first_seen_order)
     ASSERT_EQ(r.systems.size(), 2U);
     EXPECT_EQ(r.systems[0].address, "b");
     EXPECT_EQ(r.systems[1].address, "a");
-    ASSERT_EQ(r.sessions.sessions.size(), 4U);
-    EXPECT_EQ(r.sessions.sessions[2].address, 0U);
-    EXPECT_EQ(r.sessions.sessions[3].address, 1U);
+    ASSERT_EQ(r.sessions.count, 4U);
+    const std::vector<Session> sessions = unpack(r.sessions);
+    EXPECT_EQ(sessions[2].address, 0U);
+    EXPECT_EQ(sessions[3].address, 1U);
     EXPECT_EQ(r.sessions.flags.texts.size(), 1U);
     EXPECT_EQ(r.skipped, 1U);
 }

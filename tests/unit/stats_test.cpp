@@ -23,7 +23,7 @@ void add(SessionTable& table, SystemTable& systems, std::string_view address,
     s.duration = duration;
     s.sent = sent;
     s.received = received;
-    table.sessions.push_back(s);
+    append_session(table, s);
 }
 
 TEST(build_system_stats, sums_by_direction_letters)

@@ -1,0 +1,218 @@
+// bench.cpp - times qelmar against wc -l on generated history files.
+//
+//   qelmar_bench QELMAR GENERATOR DATA_DIR GOLDEN_FILE [RUNS]
+//
+// Generates the inputs into DATA_DIR, runs every command RUNS times
+// (default 7), interleaved so that a busy spell of the machine hits all of
+// them alike, and prints each command's median, minimum and maximum wall
+// time, its ratio to wc -l on the same file in this run, and its peak
+// resident memory. Then checks the targets, and the checksum of the report
+// of a file with fixed times against the one in GOLDEN_FILE. Exits 1 when
+// the checksum differs.
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <fcntl.h>
+#include <string>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+struct Input {
+    const char* name;
+    unsigned long lines;
+    unsigned long systems;
+    long long end; // 0: now
+};
+
+struct Command {
+    std::string label;
+    std::vector<std::string> argv;
+    std::string file;
+    std::vector<double> seconds;
+    long max_rss_kib = 0;
+};
+
+struct Outcome {
+    double seconds = 0;
+    long rss_kib = 0;
+    int status = -1;
+    std::uint64_t checksum = 0;
+};
+
+// Runs argv with standard output to /dev/null or, with sum, into a checksum.
+Outcome run(const std::vector<std::string>& argv, bool sum)
+{
+    int fds[2] = {-1, -1};
+    if (sum && pipe(fds) != 0) {
+        std::perror("pipe");
+        std::exit(2);
+    }
+    const auto start = std::chrono::steady_clock::now();
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const int out = sum ? fds[1] : open("/dev/null", O_WRONLY);
+        dup2(out, 1);
+        if (sum) {
+            close(fds[0]);
+            close(fds[1]);
+        }
+        std::vector<char*> args;
+        for (const std::string& a : argv)
+            args.push_back(const_cast<char*>(a.c_str()));
+        args.push_back(nullptr);
+        execvp(args[0], args.data());
+        _exit(127);
+    }
+    Outcome o;
+    if (sum) {
+        close(fds[1]);
+        std::uint64_t h = 0xcbf29ce484222325ULL; // FNV-1a
+        char buf[1 << 16];
+        for (ssize_t n; (n = read(fds[0], buf, sizeof buf)) > 0;)
+            for (ssize_t i = 0; i < n; ++i)
+                h = (h ^ static_cast<unsigned char>(buf[i])) * 0x100000001b3ULL;
+        close(fds[0]);
+        o.checksum = h;
+    }
+    int status = 0;
+    rusage usage{};
+    wait4(pid, &status, 0, &usage);
+    o.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    o.rss_kib = usage.ru_maxrss; // KiB on Linux and the BSDs
+    o.status = status;
+    return o;
+}
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+void generate(const std::string& gen, const std::string& path, const Input& in, long long now)
+{
+    const std::string cmd = gen + " " + std::to_string(in.lines) + " " +
+                            std::to_string(in.systems) + " 1 " +
+                            std::to_string(in.lines / 2740 + 1) + " " +
+                            std::to_string(in.end != 0 ? in.end : now) + " > " + path;
+    if (std::system(cmd.c_str()) != 0) {
+        std::fprintf(stderr, "qelmar_bench: cannot generate %s\n", path.c_str());
+        std::exit(2);
+    }
+}
+
+void check(const char* what, double value, double limit, const char* unit)
+{
+    std::printf("  %-58s %8.2f%s  (at most %g%s)  %s\n", what, value, unit, limit, unit,
+                value <= limit ? "met" : "MISSED");
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 5) {
+        std::fprintf(stderr, "usage: qelmar_bench QELMAR GENERATOR DATA_DIR GOLDEN_FILE [RUNS]\n");
+        return 2;
+    }
+    const std::string qelmar = argv[1];
+    const std::string gen = argv[2];
+    const std::string dir = argv[3];
+    const char* golden_file = argv[4];
+    const int runs = argc > 5 ? std::max(5, std::atoi(argv[5])) : 7;
+    mkdir(dir.c_str(), 0777);
+
+    const long long now = static_cast<long long>(std::time(nullptr));
+    const Input inputs[] = {
+        {"100k-300", 100000, 300, 0},
+        {"1m-300", 1000000, 300, 0},
+        {"1m-3000", 1000000, 3000, 0},
+        {"1m-100000", 1000000, 100000, 0},
+        {"1m-300-fixed", 1000000, 300, 1796169600},
+    };
+    std::printf("generating inputs in %s\n", dir.c_str());
+    for (const Input& in : inputs)
+        generate(gen, dir + "/" + in.name, in, now);
+
+    auto file = [&](const char* name) { return dir + "/" + name; };
+    std::vector<Command> commands = {
+        {"wc -l", {"wc", "-l", file("100k-300")}, "100k-300", {}},
+        {"qelmar -a", {qelmar, "-a", "tcpip", file("100k-300")}, "100k-300", {}},
+        {"wc -l", {"wc", "-l", file("1m-300")}, "1m-300", {}},
+        {"qelmar -a", {qelmar, "-a", "tcpip", file("1m-300")}, "1m-300", {}},
+        {"qelmar (last 24 h)", {qelmar, "tcpip", file("1m-300")}, "1m-300", {}},
+        {"wc -l", {"wc", "-l", file("1m-3000")}, "1m-3000", {}},
+        {"qelmar -a", {qelmar, "-a", "tcpip", file("1m-3000")}, "1m-3000", {}},
+        {"wc -l", {"wc", "-l", file("1m-100000")}, "1m-100000", {}},
+        {"qelmar -a", {qelmar, "-a", "tcpip", file("1m-100000")}, "1m-100000", {}},
+    };
+    for (int r = 0; r < runs; ++r) {
+        for (Command& c : commands) {
+            const Outcome o = run(c.argv, false);
+            if (o.status != 0) {
+                std::fprintf(stderr, "qelmar_bench: %s failed\n", c.label.c_str());
+                return 2;
+            }
+            c.seconds.push_back(o.seconds);
+            c.max_rss_kib = std::max(c.max_rss_kib, o.rss_kib);
+        }
+    }
+
+    auto wc_median = [&](const std::string& f) {
+        for (const Command& c : commands)
+            if (c.label == "wc -l" && c.file == f)
+                return median(c.seconds);
+        return 0.0;
+    };
+    std::printf("\n%d runs each, interleaved; times in ms\n\n", runs);
+    std::printf("| command | file | median | min | max | x wc -l | peak RSS MiB |\n");
+    std::printf("|---|---|---:|---:|---:|---:|---:|\n");
+    for (const Command& c : commands) {
+        const double m = median(c.seconds);
+        std::printf("| %s | %s | %.1f | %.1f | %.1f | %.1f | %.1f |\n", c.label.c_str(),
+                    c.file.c_str(), m * 1000,
+                    *std::min_element(c.seconds.begin(), c.seconds.end()) * 1000,
+                    *std::max_element(c.seconds.begin(), c.seconds.end()) * 1000,
+                    m / wc_median(c.file), static_cast<double>(c.max_rss_kib) / 1024);
+    }
+
+    const double all_100k = median(commands[1].seconds);
+    const double all_1m = median(commands[3].seconds);
+    const double recent_1m = median(commands[4].seconds);
+    const double all_3000 = median(commands[6].seconds);
+    const double all_100000 = median(commands[8].seconds);
+    std::printf("\ntargets\n");
+    check("-a on 1M lines, x wc -l", all_1m / wc_median("1m-300"), 20, "");
+    check("last 24 h on 1M lines, x wc -l", recent_1m / wc_median("1m-300"), 4, "");
+    check("-a growth from 100k to 1M lines", all_1m / all_100k, 11, "");
+    check("-a growth from 300 to 3,000 systems", all_3000 / all_1m, 1.15, "");
+    check("cost per line, 100,000 systems against 300", all_100000 / all_1m, 1.5, "");
+    check("peak RSS of -a on 1M lines", static_cast<double>(commands[3].max_rss_kib) / 1024, 64,
+          " MiB");
+    check("peak RSS of the last 24 h on 1M lines",
+          static_cast<double>(commands[4].max_rss_kib) / 1024, 16, " MiB");
+
+    // The report of a file with fixed times must not change.
+    setenv("TZ", "UTC", 1);
+    const Outcome golden = run({qelmar, "-a", "tcpip", file("1m-300-fixed")}, true);
+    char got[32];
+    std::snprintf(got, sizeof got, "%016llx", static_cast<unsigned long long>(golden.checksum));
+    char want[32] = "";
+    if (std::FILE* f = std::fopen(golden_file, "r")) {
+        if (std::fscanf(f, "%31s", want) != 1)
+            want[0] = '\0';
+        std::fclose(f);
+    }
+    const bool same = std::string(got) == want;
+    std::printf("  %-58s %s  %s\n", "checksum of -a on the fixed 1M file (TZ=UTC)", got,
+                same ? "same as the golden run" : "DIFFERS from the golden run");
+    return same ? 0 : 1;
+}

@@ -1,0 +1,125 @@
+// session_table.cpp - sessions packed into blocks.
+//
+// A session is two bytes of lengths, then six numbers in 1, 2, 4 or 8
+// bytes each, low byte first: address id, flags id with the error mark,
+// the step from the previous start, duration, sent and received; the signed
+// ones folded so that small magnitudes stay short. Lengths up front let
+// every number be read with one load and a mask, without a branch per byte.
+// Blocks are never copied as the table grows.
+#include "history/history.h"
+
+#include <bit>
+#include <cstring>
+
+namespace {
+
+constexpr std::size_t block_size = 1024 * 1024;
+constexpr std::size_t max_packed = 2 + 6 * 8;
+// Zeroed bytes kept after the last session, so that the eight-byte load of
+// a last short number reads only bytes that were written.
+constexpr std::size_t tail = 8;
+
+constexpr std::uint64_t masks[] = {0xff, 0xffff, 0xffffffff, ~std::uint64_t{0}};
+constexpr std::size_t lengths[] = {1, 2, 4, 8};
+
+std::uint64_t to_little_endian(std::uint64_t v)
+{
+    if constexpr (std::endian::native == std::endian::big) {
+        std::uint64_t r = 0;
+        for (int i = 0; i < 8; ++i, v >>= 8)
+            r = r << 8 | (v & 0xff);
+        return r;
+    }
+    return v;
+}
+
+// Length class of v: 0 to 3 for 1, 2, 4 or 8 bytes.
+unsigned length_class(std::uint64_t v)
+{
+    return v <= 0xff ? 0 : v <= 0xffff ? 1 : v <= 0xffffffff ? 2 : 3;
+}
+
+// Signed to unsigned, small magnitudes to small numbers.
+std::uint64_t fold(std::int64_t v)
+{
+    return (static_cast<std::uint64_t>(v) << 1) ^ static_cast<std::uint64_t>(v >> 63);
+}
+
+std::int64_t unfold(std::uint64_t u)
+{
+    return static_cast<std::int64_t>((u >> 1) ^ (0 - (u & 1)));
+}
+
+// Reads the number of length class c at p and steps past it.
+std::uint64_t take(const unsigned char*& p, unsigned c)
+{
+    std::uint64_t v;
+    std::memcpy(&v, p, 8);
+    p += lengths[c];
+    return to_little_endian(v) & masks[c];
+}
+
+} // namespace
+
+void append_session(SessionTable& table, const Session& s)
+{
+    if (table.blocks.empty() || block_size - table.blocks.back().used < max_packed) {
+        SessionBlock block;
+        // Left unfilled: its pages are touched only as sessions arrive.
+        block.bytes.reset(new unsigned char[block_size + tail]);
+        table.blocks.push_back(std::move(block));
+    }
+    const std::uint64_t values[6] = {
+        s.address,
+        std::uint64_t{s.flags} << 1 | (s.error ? 1U : 0U),
+        fold(static_cast<std::int64_t>(static_cast<std::uint64_t>(s.start) -
+                                       static_cast<std::uint64_t>(table.last_start))),
+        fold(s.duration),
+        fold(s.sent),
+        fold(s.received),
+    };
+    SessionBlock& block = table.blocks.back();
+    unsigned char* const begin = block.bytes.get() + block.used;
+    unsigned char* p = begin + 2;
+    unsigned control = 0;
+    for (int i = 0; i < 6; ++i) {
+        const unsigned c = length_class(values[i]);
+        const std::uint64_t le = to_little_endian(values[i]);
+        std::memcpy(p, &le, 8); // the bytes past its length are overwritten or zeroed next
+        p += lengths[c];
+        control |= c << (2 * i);
+    }
+    begin[0] = static_cast<unsigned char>(control);
+    begin[1] = static_cast<unsigned char>(control >> 8);
+    std::memset(p, 0, tail);
+    block.used = static_cast<std::size_t>(p - block.bytes.get());
+    table.last_start = s.start;
+    ++table.count;
+}
+
+bool next_session(const SessionTable& table, SessionCursor& cursor, Session& s)
+{
+    while (cursor.block < table.blocks.size() &&
+           cursor.offset == table.blocks[cursor.block].used) {
+        ++cursor.block;
+        cursor.offset = 0;
+    }
+    if (cursor.block == table.blocks.size())
+        return false;
+    const unsigned char* base = table.blocks[cursor.block].bytes.get();
+    const unsigned char* p = base + cursor.offset;
+    const unsigned control = p[0] | static_cast<unsigned>(p[1]) << 8;
+    p += 2;
+    s.address = static_cast<std::uint32_t>(take(p, control & 3));
+    const std::uint64_t flags = take(p, control >> 2 & 3);
+    s.flags = static_cast<std::uint32_t>(flags >> 1);
+    s.error = (flags & 1) != 0;
+    s.start = static_cast<std::int64_t>(static_cast<std::uint64_t>(cursor.last_start) +
+                                        static_cast<std::uint64_t>(unfold(take(p, control >> 4 & 3))));
+    s.duration = unfold(take(p, control >> 6 & 3));
+    s.sent = unfold(take(p, control >> 8 & 3));
+    s.received = unfold(take(p, control >> 10 & 3));
+    cursor.last_start = s.start;
+    cursor.offset = static_cast<std::size_t>(p - base);
+    return true;
+}
