@@ -99,14 +99,30 @@ const char* find_comma(const char* p, const char* end)
     return true;
 }
 
-// Files the parsed line as the newest session, registering its address.
-void add_session(const SessionFields& f, SessionTable& table, SystemTable& systems)
+// Where selected lines go. Each is held back until the next one is
+// selected, while the processor fetches its address's index slot.
+struct Filing {
+    SessionTable& table;
+    SystemTable& systems;
+    SessionFields pending;
+    std::uint64_t pending_hash = 0;
+    bool has_pending = false;
+};
+
+// Files the line held back, if any, as the newest session, registering its
+// address.
+void file_pending(Filing& filing)
 {
-    const std::uint32_t address = intern(table.addresses, f.address);
-    if (address == systems.size()) {
+    if (!filing.has_pending)
+        return;
+    filing.has_pending = false;
+    const SessionFields& f = filing.pending;
+    SessionTable& table = filing.table;
+    const std::uint32_t address = intern(table.addresses, f.address, filing.pending_hash);
+    if (address == filing.systems.size()) {
         SystemStats sys;
         sys.address = table.addresses.texts[address];
-        systems.push_back(sys);
+        filing.systems.push_back(sys);
     }
     Session s;
     s.start = f.start;
@@ -121,8 +137,7 @@ void add_session(const SessionFields& f, SessionTable& table, SystemTable& syste
 
 // Handles one line; its text ends at the first NUL, if it may hold one.
 void handle_line(std::string_view line, bool may_hold_nul, const RunOptions& opts,
-                 const TimeWindow& window, SessionTable& table,
-                 SystemTable& systems, std::uint64_t& skipped)
+                 const TimeWindow& window, Filing& filing, std::uint64_t& skipped)
 {
     if (may_hold_nul) {
         if (const void* nul = std::memchr(line.data(), '\0', line.size()))
@@ -131,9 +146,15 @@ void handle_line(std::string_view line, bool may_hold_nul, const RunOptions& opt
     }
     SessionFields fields;
     switch (parse_session_fields(line, opts, window, fields)) {
-    case LineVerdict::selected:
-        add_session(fields, table, systems);
+    case LineVerdict::selected: {
+        const std::uint64_t hash = hash_text(fields.address);
+        prefetch_slot(filing.table.addresses, hash);
+        file_pending(filing);
+        filing.pending = fields;
+        filing.pending_hash = hash;
+        filing.has_pending = true;
         break;
+    }
     case LineVerdict::incomplete:
         ++skipped;
         break;
@@ -176,6 +197,7 @@ ReadStatus read_history(int fd, const RunOptions& opts, const TimeWindow& window
 {
     std::vector<char> buf(block_size);
     std::size_t held = 0; // bytes of an unfinished line at the front of buf
+    Filing filing{table, systems, {}, 0, false};
     for (;;) {
         if (held == buf.size())
             buf.resize(buf.size() * 2); // a line longer than the buffer
@@ -196,9 +218,10 @@ ReadStatus read_history(int fd, const RunOptions& opts, const TimeWindow& window
         while (const void* lf = std::memchr(scan, '\n', static_cast<std::size_t>(end - scan))) {
             const char* next = static_cast<const char*>(lf) + 1;
             handle_line(std::string_view(begin, static_cast<std::size_t>(next - begin)),
-                        may_hold_nul, opts, window, table, systems, skipped);
+                        may_hold_nul, opts, window, filing, skipped);
             begin = scan = next;
         }
+        file_pending(filing); // its texts are in the buffer, which moves now
         held = static_cast<std::size_t>(end - begin);
         std::memmove(buf.data(), begin, held);
     }

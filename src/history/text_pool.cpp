@@ -1,6 +1,7 @@
 // text_pool.cpp - distinct byte strings behind an open-addressing index.
 #include "history/text_pool.h"
 
+#include <bit>
 #include <cstring>
 #include <new>
 
@@ -8,21 +9,17 @@ namespace {
 
 constexpr std::size_t chunk_size = 64 * 1024;
 constexpr std::size_t first_slots = 64;
-// Ids must fit in 32 bits beside the free mark, and in a Session's bit field.
+// Ids must fit in 32 bits beside the free mark; a flags id shares its
+// number with the error mark.
 constexpr std::size_t max_texts = (std::size_t{1} << 31) - 1;
 
-std::uint32_t slot_hash(std::uint64_t h)
-{
-    return static_cast<std::uint32_t>(h >> 32);
-}
-
-// Places id in the first free slot of its probe sequence.
-void place(std::vector<std::uint64_t>& slots, std::uint64_t h, std::uint32_t id)
+// Places a filled slot in the first free place of its probe sequence.
+void place(std::vector<TextSlot>& slots, const TextSlot& slot)
 {
     const std::size_t mask = slots.size() - 1;
-    for (std::size_t i = h & mask;; i = (i + 1) & mask) {
-        if (slots[i] == 0) {
-            slots[i] = std::uint64_t{slot_hash(h)} << 32 | (std::uint64_t{id} + 1);
+    for (std::size_t i = slot.hash & mask;; i = (i + 1) & mask) {
+        if (slots[i].id_plus_one == 0) {
+            slots[i] = slot;
             return;
         }
     }
@@ -31,10 +28,10 @@ void place(std::vector<std::uint64_t>& slots, std::uint64_t h, std::uint32_t id)
 // Doubles the index, keeping it at most half full.
 void grow_slots(TextPool& pool)
 {
-    std::vector<std::uint64_t> slots(pool.slots.empty() ? first_slots
-                                                        : pool.slots.size() * 2);
-    for (std::uint32_t id = 0; id < pool.texts.size(); ++id)
-        place(slots, hash_text(pool.texts[id]), id);
+    std::vector<TextSlot> slots(pool.slots.empty() ? first_slots : pool.slots.size() * 2);
+    for (const TextSlot& slot : pool.slots)
+        if (slot.id_plus_one != 0)
+            place(slots, slot);
     pool.slots.swap(slots);
 }
 
@@ -43,22 +40,68 @@ std::string_view store(TextPool& pool, std::string_view text)
 {
     if (text.empty())
         return {};
+    char* p;
     if (text.size() > chunk_size / 4) {
-        pool.chunks.push_back(std::make_unique<char[]>(text.size()));
-        char* p = pool.chunks.back().get();
-        std::memcpy(p, text.data(), text.size());
-        return {p, text.size()};
+        pool.chunks.emplace_back(new char[text.size()]);
+        p = pool.chunks.back().get();
+    } else {
+        if (text.size() > pool.chunk_left) {
+            pool.chunks.emplace_back(new char[chunk_size]);
+            pool.chunk_next = pool.chunks.back().get();
+            pool.chunk_left = chunk_size;
+        }
+        p = pool.chunk_next;
+        pool.chunk_next += text.size();
+        pool.chunk_left -= text.size();
     }
-    if (text.size() > pool.chunk_left) {
-        pool.chunks.push_back(std::make_unique<char[]>(chunk_size));
-        pool.chunk_next = pool.chunks.back().get();
-        pool.chunk_left = chunk_size;
-    }
-    char* p = pool.chunk_next;
     std::memcpy(p, text.data(), text.size());
-    pool.chunk_next += text.size();
-    pool.chunk_left -= text.size();
     return {p, text.size()};
+}
+
+// Whether slot holds text.
+bool holds(const TextSlot& slot, std::string_view text)
+{
+    if (slot.length != text.size())
+        return false;
+    if (text.empty())
+        return true;
+    if (text.size() <= sizeof slot.bytes)
+        return std::memcmp(slot.bytes, text.data(), text.size()) == 0;
+    const char* stored;
+    std::memcpy(&stored, slot.bytes, sizeof stored);
+    return std::memcmp(stored, text.data(), text.size()) == 0;
+}
+
+// Finds or adds text through the index.
+std::uint32_t intern_long(TextPool& pool, std::string_view text, std::uint64_t h)
+{
+    if (!pool.slots.empty()) {
+        const std::size_t mask = pool.slots.size() - 1;
+        for (std::size_t i = h & mask; pool.slots[i].id_plus_one != 0; i = (i + 1) & mask) {
+            if (pool.slots[i].hash == h && holds(pool.slots[i], text))
+                return pool.slots[i].id_plus_one - 1;
+        }
+    }
+    if (pool.texts.size() >= max_texts || text.size() > UINT32_MAX)
+        throw std::bad_alloc(); // beyond what an id or a slot can count
+    if ((pool.texts.size() + 1) * 2 > pool.slots.size())
+        grow_slots(pool);
+    const auto id = static_cast<std::uint32_t>(pool.texts.size());
+    const std::string_view stored = store(pool, text);
+    pool.texts.push_back(stored);
+    TextSlot slot;
+    slot.hash = h;
+    slot.id_plus_one = id + 1;
+    slot.length = static_cast<std::uint32_t>(text.size());
+    if (text.size() <= sizeof slot.bytes) {
+        if (!text.empty())
+            std::memcpy(slot.bytes, text.data(), text.size());
+    } else {
+        const char* p = stored.data();
+        std::memcpy(slot.bytes, &p, sizeof p);
+    }
+    place(pool.slots, slot);
+    return id;
 }
 
 std::uint64_t load64(const char* p)
@@ -73,6 +116,26 @@ std::uint64_t load32(const char* p)
     std::uint32_t w;
     std::memcpy(&w, p, 4);
     return w;
+}
+
+// Bytes and length of a text of one to seven bytes as one number, 0 for
+// other texts.
+std::uint64_t short_key(std::string_view text)
+{
+    if constexpr (std::endian::native != std::endian::little)
+        return 0;
+    const char* p = text.data();
+    const std::size_t n = text.size();
+    std::uint64_t bytes;
+    if (n >= 8 || n == 0)
+        return 0;
+    if (n >= 4) // two overlapping loads; the shared bytes agree
+        bytes = load32(p) | load32(p + n - 4) << (8 * (n - 4));
+    else
+        bytes = static_cast<unsigned char>(p[0]) |
+                std::uint64_t{static_cast<unsigned char>(p[n / 2])} << 8 |
+                std::uint64_t{static_cast<unsigned char>(p[n - 1])} << 16;
+    return bytes | std::uint64_t{n} << 56;
 }
 
 } // namespace
@@ -105,27 +168,23 @@ std::uint64_t hash_text(std::string_view text)
     return h;
 }
 
-std::uint32_t intern(TextPool& pool, std::string_view text)
+std::uint32_t intern(TextPool& pool, std::string_view text, std::uint64_t hash)
 {
-    const std::uint64_t h = hash_text(text);
-    if (!pool.slots.empty()) {
-        const std::size_t mask = pool.slots.size() - 1;
-        const std::uint32_t want = slot_hash(h);
-        for (std::size_t i = h & mask; pool.slots[i] != 0; i = (i + 1) & mask) {
-            const std::uint64_t slot = pool.slots[i];
-            if (static_cast<std::uint32_t>(slot >> 32) != want)
-                continue;
-            const auto id = static_cast<std::uint32_t>(slot) - 1;
-            if (pool.texts[id] == text)
-                return id;
-        }
+    const std::uint64_t key = short_key(text);
+    const std::size_t recent = static_cast<std::size_t>((key * 0x9e3779b97f4a7c15ULL) >> 60);
+    if (key != 0 && pool.short_keys[recent] == key)
+        return pool.short_ids[recent];
+    const std::uint32_t id = intern_long(pool, text, hash);
+    if (key != 0) {
+        pool.short_keys[recent] = key;
+        pool.short_ids[recent] = id;
     }
-    if (pool.texts.size() >= max_texts)
-        throw std::bad_alloc();
-    if ((pool.texts.size() + 1) * 2 > pool.slots.size())
-        grow_slots(pool);
-    const auto id = static_cast<std::uint32_t>(pool.texts.size());
-    pool.texts.push_back(store(pool, text));
-    place(pool.slots, h, id);
     return id;
+}
+
+
+void prefetch_slot(const TextPool& pool, std::uint64_t hash)
+{
+    if (!pool.slots.empty())
+        __builtin_prefetch(&pool.slots[hash & (pool.slots.size() - 1)]);
 }

@@ -7,18 +7,41 @@
 #include <string_view>
 #include <vector>
 
+// One entry of the index. A text of at most 16 bytes is kept in the slot
+// itself, so that finding it reads the slot alone; a longer one is pointed to.
+struct TextSlot {
+    std::uint64_t hash = 0;
+    std::uint32_t id_plus_one = 0; // 0: free
+    std::uint32_t length = 0;
+    char bytes[16] = {};          // the text, or a pointer to it
+};
+
 // Texts live in fixed chunks that never move, so the views stay valid for
 // the life of the pool; ids count up from 0 in order of first appearance.
 struct TextPool {
     std::vector<std::string_view> texts;
-    std::vector<std::uint64_t> slots; // hash << 32 | (id + 1); 0 is free
+    std::vector<TextSlot> slots; // open addressing, at most half full
     std::vector<std::unique_ptr<char[]>> chunks;
     char* chunk_next = nullptr;
     std::size_t chunk_left = 0;
+    // Short texts met lately, packed into a number with their length: such
+    // as status letters, found again without hashing or comparing bytes.
+    std::uint64_t short_keys[16] = {};
+    std::uint32_t short_ids[16] = {};
 };
-
-// Returns the id of text, storing it first if it is new.
-std::uint32_t intern(TextPool& pool, std::string_view text);
 
 // Hash of a text, the same for equal bytes.
 std::uint64_t hash_text(std::string_view text);
+
+// Returns the id of text, storing it first if it is new; hash is
+// hash_text(text).
+std::uint32_t intern(TextPool& pool, std::string_view text, std::uint64_t hash);
+
+inline std::uint32_t intern(TextPool& pool, std::string_view text)
+{
+    return intern(pool, text, hash_text(text));
+}
+
+// Asks the processor to fetch the slot where a text of this hash is looked
+// up first, ahead of the lookup.
+void prefetch_slot(const TextPool& pool, std::uint64_t hash);

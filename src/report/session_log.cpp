@@ -51,9 +51,16 @@ void print_session_log(Writer& out, const SessionTable& table, std::string_view 
     out.put(heading);
     out.put(rule);
     TimeOfDayCache clock;
+    // One session read ahead, so that its address is fetched meanwhile.
     SessionCursor cursor;
-    for (Session s; next_session(table, cursor, s);)
+    Session next;
+    for (bool more = next_session(table, cursor, next); more;) {
+        const Session s = next;
+        more = next_session(table, cursor, next);
+        if (more)
+            __builtin_prefetch(table.addresses.texts[next.address].data());
         print_row(out, clock, table, s);
+    }
     out.put(rule);
     out.put("Total: ");
     out.put_uint(table.count, 3);

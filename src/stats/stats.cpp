@@ -14,12 +14,12 @@ bool holds(std::string_view text, char c)
     return !text.empty() && std::memchr(text.data(), c, text.size()) != nullptr;
 }
 
-// The first eight bytes of text as a number that orders like the bytes,
-// shorter texts padded with zero bytes.
-std::uint64_t address_prefix(std::string_view text)
+// Eight bytes of text from offset as a number that orders like the bytes,
+// short texts padded with zero bytes.
+std::uint64_t address_prefix(std::string_view text, std::size_t offset)
 {
     std::uint64_t key = 0;
-    for (std::size_t i = 0; i < 8; ++i)
+    for (std::size_t i = offset; i < offset + 8; ++i)
         key = key << 8 | (i < text.size() ? static_cast<unsigned char>(text[i]) : 0U);
     return key;
 }
@@ -28,20 +28,31 @@ std::uint64_t address_prefix(std::string_view text)
 
 void build_system_stats(const SessionTable& table, SystemTable& systems)
 {
+    // The direction letters of each distinct flags text, looked up once.
+    std::vector<unsigned char> directions(table.flags.texts.size());
+    for (std::size_t i = 0; i < directions.size(); ++i)
+        directions[i] = static_cast<unsigned char>((holds(table.flags.texts[i], 'I') ? 1 : 0) |
+                                                   (holds(table.flags.texts[i], 'O') ? 2 : 0));
+    // One session read ahead, so that its system is fetched meanwhile.
     SessionCursor cursor;
-    for (Session s; next_session(table, cursor, s);) {
+    Session next;
+    for (bool more = next_session(table, cursor, next); more;) {
+        const Session s = next;
+        more = next_session(table, cursor, next);
+        if (more)
+            __builtin_prefetch(&systems[next.address]);
         // A session's address id is its system's index until the sort.
         SystemStats& sys = systems[s.address];
-        const std::string_view flags = table.flags.texts[s.flags];
+        const unsigned direction = directions[s.flags];
         sys.online = wrapping_add(sys.online, s.duration);
         sys.sent = wrapping_add(sys.sent, s.sent);
         sys.received = wrapping_add(sys.received, s.received);
         ++sys.sessions;
-        if (holds(flags, 'I')) {
+        if (direction & 1) {
             ++sys.in_sessions;
             sys.in_online = wrapping_add(sys.in_online, s.duration);
         }
-        if (holds(flags, 'O')) {
+        if (direction & 2) {
             ++sys.out_sessions;
             sys.out_online = wrapping_add(sys.out_online, s.duration);
         }
@@ -50,18 +61,22 @@ void build_system_stats(const SessionTable& table, SystemTable& systems)
 
 void sort_systems(SystemTable& systems)
 {
-    // Sorts small keys, not the records: the first eight bytes of each
+    // Sorts small keys, not the records: the first sixteen bytes of each
     // address, most significant first, settle most comparisons alone.
     struct Key {
-        std::uint64_t prefix;
+        std::uint64_t high;
+        std::uint64_t low;
         std::uint32_t index;
     };
     std::vector<Key> keys(systems.size());
     for (std::size_t i = 0; i < systems.size(); ++i)
-        keys[i] = {address_prefix(systems[i].address), static_cast<std::uint32_t>(i)};
+        keys[i] = {address_prefix(systems[i].address, 0), address_prefix(systems[i].address, 8),
+                   static_cast<std::uint32_t>(i)};
     std::sort(keys.begin(), keys.end(), [&](const Key& a, const Key& b) {
-        if (a.prefix != b.prefix)
-            return a.prefix < b.prefix;
+        if (a.high != b.high)
+            return a.high < b.high;
+        if (a.low != b.low)
+            return a.low < b.low;
         // string_view compares bytes as unsigned, a prefix first.
         return systems[a.index].address < systems[b.index].address;
     });
