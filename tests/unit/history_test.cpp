@@ -1,4 +1,5 @@
 #include "history/history.h"
+#include "history/numbers.h"
 
 #include "render.h"
 
@@ -124,9 +125,9 @@ TEST(append_session, packs_and_unpacks_every_value_across_blocks)
             s.flags = id ^ 0x7fffffffU;
             s.error = (id & 1) != 0;
             s.start = v;
-            s.duration = -v;
+            s.duration = static_cast<std::int64_t>(0 - static_cast<std::uint64_t>(v));
             s.sent = v ^ round;
-            s.received = INT64_MAX - v;
+            s.received = wrapping_add(INT64_MAX, v);
             id = id * 2654435761U + 1;
             append_session(table, s);
             want.push_back(s);
