@@ -5,8 +5,9 @@ CMAKE ?= cmake
 CMAKE_FLAGS ?=
 JOBS ?= 2
 RUNS ?= 7
+FUZZ_SECONDS ?= 60
 
-.PHONY: all build run test bench clean
+.PHONY: all build run test bench fuzz clean
 
 all: build
 
@@ -27,5 +28,15 @@ bench:
 	./build-bench/bench/qelmar_bench ./build-bench/qelmar ./build-bench/bench/qelmar_gen \
 	    build-bench/data bench/golden-checksum $(RUNS)
 
+# libFuzzer with AddressSanitizer and UndefinedBehaviorSanitizer (Clang).
+# New inputs collect in build-fuzz/corpus; a crash input lands in
+# build-fuzz/ and belongs in tests/fuzz/regressions once fixed.
+fuzz:
+	$(CMAKE) -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQELMAR_TESTS=OFF -DQELMAR_FUZZ=ON
+	$(CMAKE) --build build-fuzz --parallel $(JOBS)
+	mkdir -p build-fuzz/corpus
+	./build-fuzz/fuzz_history -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
+	    -artifact_prefix=build-fuzz/ build-fuzz/corpus tests/fuzz/corpus
+
 clean:
-	rm -rf $(BUILD_DIR) build-bench
+	rm -rf $(BUILD_DIR) build-bench build-fuzz

@@ -195,13 +195,18 @@ ReadStatus read_history(int fd, const RunOptions& opts, const TimeWindow& window
                         SessionTable& table, SystemTable& systems,
                         std::uint64_t& skipped)
 {
-    std::vector<char> buf(block_size);
+    std::size_t capacity = block_size;
+    std::unique_ptr<char[]> buf(new char[capacity]); // unfilled: read() fills it
     std::size_t held = 0; // bytes of an unfinished line at the front of buf
     Filing filing{table, systems, {}, 0, false};
     for (;;) {
-        if (held == buf.size())
-            buf.resize(buf.size() * 2); // a line longer than the buffer
-        const ssize_t n = ::read(fd, buf.data() + held, buf.size() - held);
+        if (held == capacity) { // a line longer than the buffer
+            std::unique_ptr<char[]> larger(new char[capacity * 2]);
+            std::memcpy(larger.get(), buf.get(), held);
+            buf.swap(larger);
+            capacity *= 2;
+        }
+        const ssize_t n = ::read(fd, buf.get() + held, capacity - held);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -209,7 +214,7 @@ ReadStatus read_history(int fd, const RunOptions& opts, const TimeWindow& window
         }
         if (n == 0)
             return ReadStatus::ok; // an unfinished last line is left out
-        const char* begin = buf.data();
+        const char* begin = buf.get();
         const char* scan = begin + held;
         const char* end = scan + n;
         // One look for NUL bytes per block spares one per line.
@@ -223,6 +228,6 @@ ReadStatus read_history(int fd, const RunOptions& opts, const TimeWindow& window
         }
         file_pending(filing); // its texts are in the buffer, which moves now
         held = static_cast<std::size_t>(end - begin);
-        std::memmove(buf.data(), begin, held);
+        std::memmove(buf.get(), begin, held);
     }
 }

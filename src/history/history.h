@@ -24,6 +24,7 @@ struct Session {
 // Sessions packed as variable-length numbers, in blocks that never move.
 struct SessionBlock {
     std::unique_ptr<unsigned char[]> bytes;
+    std::size_t size = 0; // room for sessions, not counting a short tail
     std::size_t used = 0;
 };
 

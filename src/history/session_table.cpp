@@ -8,12 +8,15 @@
 // Blocks are never copied as the table grows.
 #include "history/history.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 
 namespace {
 
-constexpr std::size_t block_size = 1024 * 1024;
+// Blocks grow from small to large, so that a short report asks for little.
+constexpr std::size_t first_block = 4 * 1024;
+constexpr std::size_t largest_block = 1024 * 1024;
 constexpr std::size_t max_packed = 2 + 6 * 8;
 // Zeroed bytes kept after the last session, so that the eight-byte load of
 // a last short number reads only bytes that were written.
@@ -63,10 +66,12 @@ std::uint64_t take(const unsigned char*& p, unsigned c)
 
 void append_session(SessionTable& table, const Session& s)
 {
-    if (table.blocks.empty() || block_size - table.blocks.back().used < max_packed) {
+    if (table.blocks.empty() || table.blocks.back().size - table.blocks.back().used < max_packed) {
         SessionBlock block;
+        block.size = table.blocks.empty() ? first_block
+                                          : std::min(table.blocks.back().size * 2, largest_block);
         // Left unfilled: its pages are touched only as sessions arrive.
-        block.bytes.reset(new unsigned char[block_size + tail]);
+        block.bytes.reset(new unsigned char[block.size + tail]);
         table.blocks.push_back(std::move(block));
     }
     const std::uint64_t values[6] = {

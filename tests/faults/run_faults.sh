@@ -1,0 +1,191 @@
+#!/bin/sh
+# Fault tests: what the system does around qelmar, each with its exact
+# standard output, standard error and exit status.
+#
+#   run_faults.sh QELMAR [sanitized]
+#
+# "sanitized" skips the address-space limit, which such builds cannot run
+# under. Every skipped check says why.
+
+set -u
+LC_ALL=C
+TZ=UTC
+export LC_ALL TZ
+
+qelmar=$1
+sanitized=${2:-}
+here=$(cd "$(dirname "$0")" && pwd)
+top=$here/../..
+work=$(mktemp -d "${TMPDIR:-/tmp}/qelmar-faults.XXXXXX") || exit 1
+trap '[ -n "$writer" ] && kill $writer 2>/dev/null; chmod -R u+rwx "$work"; rm -rf "$work"' EXIT INT TERM
+writer=
+passed=0
+failed=0
+skipped=0
+
+example=$top/examples/history
+example_out=$top/tests/cli/expected/example-all.out
+
+# check NAME WANT_OUT_FILE WANT_ERR_TEXT WANT_RC: compares $work/out,
+# $work/err and $rc with what is wanted.
+check() {
+    printf '%s' "$3" > "$work/want.err"
+    ok=1
+    if ! cmp -s "$2" "$work/out"; then
+        ok=0; echo "FAIL $1: standard output"; diff -u "$2" "$work/out" | head -20 | sed 's/^/    /'
+    fi
+    if ! cmp -s "$work/want.err" "$work/err"; then
+        ok=0; echo "FAIL $1: standard error"; diff -u "$work/want.err" "$work/err" | sed 's/^/    /'
+    fi
+    if [ "$rc" != "$4" ]; then
+        ok=0; echo "FAIL $1: exit status $rc, not $4"
+    fi
+    if [ $ok = 1 ]; then passed=$((passed + 1)); else failed=$((failed + 1)); fi
+}
+
+skip() {
+    echo "skip $1: $2"
+    skipped=$((skipped + 1))
+}
+
+empty=$work/empty
+: > "$empty"
+
+# A directory: opened, then the read fails.
+"$qelmar" -a tcpip "$work" > "$work/out" 2> "$work/err"; rc=$?
+check directory "$empty" "Cannot read input file '$work'.
+" 1
+
+# A path that does not exist.
+"$qelmar" -a tcpip "$work/nosuch" > "$work/out" 2> "$work/err"; rc=$?
+check missing "$empty" "Cannot open input file '$work/nosuch'.
+" 1
+
+# A file that may not be read. Root reads anything, so as root the check
+# runs as nobody where setpriv can switch to it.
+cp "$example" "$work/secret"
+chmod 000 "$work/secret"
+chmod 755 "$work"
+if [ "$(id -u)" != 0 ]; then
+    "$qelmar" -a tcpip "$work/secret" > "$work/out" 2> "$work/err"; rc=$?
+    check unreadable "$empty" "Cannot open input file '$work/secret'.
+" 1
+elif command -v setpriv > /dev/null 2>&1; then
+    cp "$qelmar" "$work/qelmar-copy"
+    chmod 755 "$work/qelmar-copy"
+    setpriv --reuid=65534 --regid=65534 --clear-groups "$work/qelmar-copy" -a tcpip "$work/secret" \
+        > "$work/out" 2> "$work/err"; rc=$?
+    check unreadable "$empty" "Cannot open input file '$work/secret'.
+" 1
+else
+    skip unreadable "running as root, which reads any file, without setpriv to run as nobody"
+fi
+
+# The history from a pipe through /dev/stdin, and from a named pipe.
+cat "$example" | "$qelmar" -a tcpip /dev/stdin > "$work/out" 2> "$work/err"; rc=$?
+check stdin-pipe "$example_out" "" 0
+if mkfifo "$work/fifo" 2> /dev/null; then
+    cat "$example" > "$work/fifo" &
+    "$qelmar" -a tcpip "$work/fifo" > "$work/out" 2> "$work/err"; rc=$?
+    wait
+    check named-pipe "$example_out" "" 0
+else
+    skip named-pipe "mkfifo failed"
+fi
+
+# Standard output that cannot take the report: full, or closed.
+if [ -w /dev/full ]; then
+    "$qelmar" -a tcpip "$example" > /dev/full 2> "$work/err"; rc=$?
+    : > "$work/out"
+    check dev-full "$empty" "Cannot write report.
+" 1
+else
+    skip dev-full "no /dev/full"
+fi
+"$qelmar" -a tcpip "$example" >&- 2> "$work/err"; rc=$?
+: > "$work/out"
+check stdout-closed "$empty" "Cannot write report.
+" 1
+
+# Out of memory: a 20 MB line needs a larger buffer than a 30 MB address
+# space holds.
+if [ -n "$sanitized" ]; then
+    skip out-of-memory "sanitizer builds reserve far more address space than the limit"
+else
+    awk 'BEGIN { printf "tcpip,"; for (i = 0; i < 400000; i++) printf "%050d", i; print ",1,60,O,0,1,2,3,4,5,6" }' \
+        > "$work/huge"
+    (ulimit -v 30000 && exec "$qelmar" -a tcpip "$work/huge") > "$work/out" 2> "$work/err"; rc=$?
+    echo "Not enough memory to allocate buffer" > "$work/want.out"
+    check out-of-memory "$work/want.out" "" 1
+    rm -f "$work/huge"
+fi
+
+# A line of several megabytes with a field of a megabyte: one session,
+# its address printed whole.
+awk 'BEGIN { printf "tcpip,"; for (i = 0; i < 20000; i++) printf "%050d", i;
+             printf ",1,60,O,0,"; for (i = 0; i < 100000; i++) printf "0000000000"; print "7,0,0,1,2,3" }' \
+    > "$work/long"
+"$qelmar" -a tcpip "$work/long" > "$work/out" 2> "$work/err"; rc=$?
+awk 'BEGIN { for (i = 0; i < 20000; i++) printf "%050d", i; print "" }' > "$work/address"
+sed -n 3p "$work/out" | cut -c1-1000000 > "$work/row"
+if [ "$rc" = 0 ] && cmp -s "$work/address" "$work/row" &&
+   grep -q '^Total:   1 session ' "$work/out" && [ ! -s "$work/err" ]; then
+    passed=$((passed + 1))
+else
+    failed=$((failed + 1)); echo "FAIL long-line: rc $rc"
+fi
+
+# A file that grows while it is read: the run ends, counts only complete
+# lines, and its tables agree with each other. The writer appends a bounded
+# amount, a line in two writes, so that the run meets half lines.
+i=0
+while [ $i -lt 20000 ]; do
+    echo "tcpip,2:5020/$((i % 50)),1796169600,60,O,0,1,2,3,4,5,6"
+    i=$((i + 1))
+done > "$work/growing"
+( i=0
+  while [ $i -lt 100000 ]; do
+      printf 'tcpip,2:5020/77,1796169600,'
+      printf '60,IO,0,1,2,3,4,5,6\n'
+      i=$((i + 1))
+  done >> "$work/growing" ) &
+writer=$!
+"$qelmar" -a tcpip "$work/growing" > "$work/out" 2> "$work/err"; rc=$?
+wait $writer; writer=
+rows=$(awk '/^Time /{inlog = 1; next} inlog && /^[0-9?][0-9?]:/{n++} END {print n + 0}' "$work/out")
+logged=$(sed -n 's/^Total: *\([0-9]*\) session .*/\1/p' "$work/out")
+summed=$(sed -n 's/^Total: *[0-9]* sys\. *\([0-9]*\) .*/\1/p' "$work/out")
+lines=$(wc -l < "$work/growing")
+if [ "$rc" = 0 ] && [ "$rows" = "$logged" ] && [ "$rows" = "$summed" ] &&
+   [ "$rows" -ge 20000 ] && [ "$rows" -le "$lines" ] && [ ! -s "$work/err" ]; then
+    passed=$((passed + 1))
+else
+    failed=$((failed + 1))
+    echo "FAIL growing-file: rc $rc, rows $rows, count line $logged, summary $summed, file $lines"
+fi
+
+# A terminal: control bytes in addresses and letters come out as '?'; the
+# same file to a pipe keeps every byte (a golden case checks that).
+control=$top/tests/cli/input/control.hist
+if command -v python3 > /dev/null 2>&1; then
+    python3 "$here/pty_run.py" "$qelmar" -a tcpip "$control" > "$work/out" 2> "$work/err"; rc=$?
+    check terminal "$here/terminal.out" "" 0
+else
+    skip terminal "no python3 for a pseudo-terminal"
+fi
+
+# The history file is never written: same bytes, same modification time.
+cp "$example" "$work/kept"
+touch -t 200001010000 "$work/kept"
+touch -t 200001010001 "$work/marker"
+sum_before=$(cksum < "$work/kept")
+"$qelmar" -a tcpip "$work/kept" > /dev/null 2>&1
+"$qelmar" tcpip "$work/kept" > /dev/null 2>&1
+if [ "$(cksum < "$work/kept")" = "$sum_before" ] && [ ! "$work/kept" -nt "$work/marker" ]; then
+    passed=$((passed + 1))
+else
+    failed=$((failed + 1)); echo "FAIL read-only: the history file changed"
+fi
+
+echo "$passed passed, $failed failed, $skipped skipped"
+[ "$failed" = 0 ]

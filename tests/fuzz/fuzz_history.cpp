@@ -1,0 +1,210 @@
+// fuzz_history.cpp - arbitrary bytes as a history file, through the whole run.
+//
+// Each input is read twice: by the tool's own reader, summing and sorting,
+// whose results must match a plain model of the same rules written for
+// clarity alone; and by run() in both scopes, which must end with status 0
+// (the file is always readable) and write only to its scratch descriptors.
+#include "app/run.h"
+#include "history/history.h"
+#include "history/numbers.h"
+#include "stats/stats.h"
+
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <map>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+constexpr std::int64_t now = 1796169600;
+
+std::int64_t fixed_clock()
+{
+    return now;
+}
+
+struct ModelSession {
+    std::string address, flags;
+    std::int64_t start, duration, sent, received;
+    bool error;
+};
+
+struct ModelSystem {
+    std::int64_t online = 0, sent = 0, received = 0, out_online = 0, in_online = 0;
+    std::uint32_t sessions = 0, out_sessions = 0, in_sessions = 0;
+};
+
+struct Model {
+    std::vector<ModelSession> sessions;
+    std::map<std::string, ModelSystem> systems; // std::string orders bytes unsigned
+    std::uint64_t skipped = 0;
+};
+
+std::int64_t number(const std::string& field)
+{
+    errno = 0;
+    return std::strtoll(field.c_str(), nullptr, 10); // saturates like the reader
+}
+
+std::int64_t add(std::int64_t a, std::int64_t b)
+{
+    return static_cast<std::int64_t>(static_cast<std::uint64_t>(a) + static_cast<std::uint64_t>(b));
+}
+
+// The history rules, one line at a time, with no regard for speed.
+Model model(const std::string& data, const RunOptions& opts, const TimeWindow& window)
+{
+    Model m;
+    std::size_t begin = 0;
+    for (std::size_t lf; (lf = data.find('\n', begin)) != std::string::npos; begin = lf + 1) {
+        std::string text = data.substr(begin, lf + 1 - begin);
+        text = text.substr(0, text.find('\0'));
+        std::vector<std::string> f;
+        for (std::size_t i = 0; i < text.size();) {
+            if (text[i] == ',') {
+                ++i;
+                continue;
+            }
+            const std::size_t j = std::min(text.find(',', i), text.size());
+            f.push_back(text.substr(i, j - i));
+            i = j;
+        }
+        if (f.empty() || f[0] != opts.line_name)
+            continue;
+        if (f.size() < 3) {
+            ++m.skipped;
+            continue;
+        }
+        const std::int64_t start = number(f[2]);
+        if (opts.scope == ReportScope::recent && (start < window.from || start > window.to))
+            continue;
+        if (f.size() < 4) {
+            ++m.skipped;
+            continue;
+        }
+        const std::int64_t duration = number(f[3]);
+        if (duration == 0)
+            continue;
+        if (f.size() < 12) {
+            ++m.skipped;
+            continue;
+        }
+        ModelSession s{f[1], f[4], start, duration, 0, 0,
+                       (static_cast<std::uint64_t>(number(f[5])) & 0xffffffffU) != 0};
+        for (int i = 6; i < 9; ++i)
+            s.sent = add(s.sent, number(f[i]));
+        for (int i = 9; i < 12; ++i)
+            s.received = add(s.received, number(f[i]));
+        ModelSystem& sys = m.systems[s.address];
+        sys.online = add(sys.online, s.duration);
+        sys.sent = add(sys.sent, s.sent);
+        sys.received = add(sys.received, s.received);
+        ++sys.sessions;
+        if (s.flags.find('I') != std::string::npos) {
+            ++sys.in_sessions;
+            sys.in_online = add(sys.in_online, s.duration);
+        }
+        if (s.flags.find('O') != std::string::npos) {
+            ++sys.out_sessions;
+            sys.out_online = add(sys.out_online, s.duration);
+        }
+        m.sessions.push_back(s);
+    }
+    return m;
+}
+
+void require(bool ok, const char* what)
+{
+    if (!ok) {
+        std::fprintf(stderr, "mismatch: %s\n", what);
+        std::abort();
+    }
+}
+
+// The tool's reader, sums and order against the model.
+void compare(int fd, const std::string& data, const RunOptions& opts, const TimeWindow& window)
+{
+    ::lseek(fd, 0, SEEK_SET);
+    SessionTable table;
+    SystemTable systems;
+    std::uint64_t skipped = 0;
+    require(read_history(fd, opts, window, table, systems, skipped) == ReadStatus::ok, "read");
+    if (!systems.empty()) {
+        build_system_stats(table, systems);
+        sort_systems(systems);
+    }
+    const Model m = model(data, opts, window);
+    require(skipped == m.skipped, "skipped count");
+    require(table.count == m.sessions.size(), "session count");
+    SessionCursor cursor;
+    Session s;
+    for (const ModelSession& want : m.sessions) {
+        require(next_session(table, cursor, s), "session missing");
+        require(table.addresses.texts[s.address] == want.address, "address");
+        require(table.flags.texts[s.flags] == want.flags, "flags");
+        require(s.start == want.start && s.duration == want.duration, "start or duration");
+        require(s.sent == want.sent && s.received == want.received, "bytes");
+        require(s.error == want.error, "error mark");
+    }
+    require(!next_session(table, cursor, s), "session too many");
+    require(systems.size() == m.systems.size(), "system count");
+    std::size_t i = 0;
+    for (const auto& [address, want] : m.systems) {
+        const SystemStats& got = systems[i++];
+        require(got.address == address, "system order");
+        require(got.online == want.online && got.sessions == want.sessions, "system totals");
+        require(got.sent == want.sent && got.received == want.received, "system bytes");
+        require(got.out_sessions == want.out_sessions && got.out_online == want.out_online,
+                "system outgoing");
+        require(got.in_sessions == want.in_sessions && got.in_online == want.in_online,
+                "system incoming");
+    }
+}
+
+std::string history_path;
+int history_fd = -1;
+int sink_fd = -1;
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    // A zone with summer time, given as a rule, so that no zone file is needed.
+    setenv("TZ", "CET-1CEST,M3.5.0,M10.5.0/3", 1);
+    tzset();
+    const char* dir = std::getenv("TMPDIR");
+    history_path = std::string(dir != nullptr ? dir : "/tmp") + "/qelmar-fuzz-XXXXXX";
+    history_fd = ::mkstemp(history_path.data());
+    sink_fd = ::open("/dev/null", O_WRONLY);
+    if (history_fd < 0 || sink_fd < 0)
+        std::abort();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size)
+{
+    const std::string data(reinterpret_cast<const char*>(bytes), size);
+    if (::ftruncate(history_fd, 0) != 0 || ::pwrite(history_fd, data.data(), size, 0) !=
+                                                static_cast<ssize_t>(size))
+        std::abort();
+
+    const TimeWindow window{now - 86400, now};
+    for (const ReportScope scope : {ReportScope::all, ReportScope::recent}) {
+        RunOptions opts;
+        opts.scope = scope;
+        opts.line_name = "tcpip";
+        compare(history_fd, data, opts, window);
+    }
+
+    for (const char* scope : {"-a", "-"}) {
+        const char* argv[] = {"qelmar", scope, "tcpip", history_path.c_str()};
+        require(run(4, argv, sink_fd, sink_fd, fixed_clock) == 0, "run status");
+    }
+    return 0;
+}
