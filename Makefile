@@ -4,10 +4,12 @@ BUILD_DIR ?= build
 CMAKE ?= cmake
 CMAKE_FLAGS ?=
 JOBS ?= 2
+PREFIX ?= /usr/local
+DESTDIR ?=
 RUNS ?= 7
 FUZZ_SECONDS ?= 60
 
-.PHONY: all build run test bench fuzz clean
+.PHONY: all build run test install bench fuzz clean
 
 all: build
 
@@ -16,10 +18,14 @@ build:
 	$(CMAKE) --build $(BUILD_DIR) --parallel $(JOBS)
 
 run: build
-	./$(BUILD_DIR)/qelmar -a tcpip examples/history
+	$(BUILD_DIR)/qelmar -a tcpip examples/history
 
 test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure
+
+# bin/qelmar and share/man/man1/qelmar.1 under $(DESTDIR)$(PREFIX).
+install: build
+	DESTDIR="$(DESTDIR)" $(CMAKE) --install $(BUILD_DIR) --prefix "$(PREFIX)"
 
 # Release build, generated inputs, timings against wc -l; see README.md.
 bench:

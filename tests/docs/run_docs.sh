@@ -1,0 +1,74 @@
+#!/bin/sh
+# Checks that what README.md and the manual show is what qelmar does: the
+# sample report is the output of make run's command, and every qelmar
+# command shown (README lines with a "$ " prompt or a crontab time, the
+# manual's EXAMPLES) runs and prints a report. The history paths shown are
+# taken from a scratch spool holding the bundled example.
+#
+#   run_docs.sh QELMAR
+
+set -u
+LC_ALL=C
+TZ=UTC
+export LC_ALL TZ
+
+qelmar=$1
+top=$(cd "$(dirname "$0")/../.." && pwd)
+work=$(mktemp -d "${TMPDIR:-/tmp}/qelmar-docs.XXXXXX") || exit 1
+trap 'rm -rf "$work"' EXIT INT TERM
+passed=0
+failed=0
+
+fail() {
+    failed=$((failed + 1))
+    echo "FAIL $1"
+}
+
+# The sample report: make run's command, and its output word for word.
+if grep -q '^	$(BUILD_DIR)/qelmar -a tcpip examples/history$' "$top/Makefile"; then
+    passed=$((passed + 1))
+else
+    fail "make run no longer runs qelmar -a tcpip examples/history"
+fi
+sed -n '/^<!-- sample: make run -->$/,/^<!-- end of sample -->$/p' "$top/README.md" |
+    sed '1,2d;$d' | sed '$d' > "$work/sample"
+(cd "$top" && "$qelmar" -a tcpip examples/history) > "$work/report"
+if cmp -s "$work/sample" "$work/report"; then
+    passed=$((passed + 1))
+else
+    fail "the README sample is not the report of examples/history"
+    diff -u "$work/sample" "$work/report" | head -20 | sed 's/^/    /'
+fi
+
+# The commands.
+mkdir -p "$work/spool"
+cp "$top/examples/history" "$work/spool/history"
+cp "$top/examples/history" "$work/spool/history.1"
+if command -v gzip > /dev/null 2>&1; then
+    gzip -c "$top/examples/history" > "$work/spool/history.0.gz"
+fi
+{
+    sed -n 's/^    \$ //p' "$top/README.md"
+    sed -n 's/^    [0-9*][0-9*]* [0-9*][0-9*]* [*] [*] [*] //p' "$top/README.md"
+    sed -n '/^\.Sh EXAMPLES/,/^\.Sh /p' "$top/docs/qelmar.1" |
+        sed -n -e 's/^\.Dl //p' -e 's/^[0-9*][0-9*]* [0-9*][0-9*]* [*] [*] [*] //p'
+} > "$work/commands"
+[ -s "$work/commands" ] || fail "no commands found in README.md and the manual"
+while IFS= read -r shown; do
+    case $shown in *gzip*) command -v gzip > /dev/null 2>&1 || {
+        echo "skip: $shown (no gzip)"; continue; } ;; esac
+    cmd=$(printf '%s\n' "$shown" | sed -e "s|/var/spool/ftn/|$work/spool/|g" \
+        -e "s|^qelmar |\"\$QELMAR\" |" -e "s/| qelmar /| \"\$QELMAR\" /" \
+        -e "s|^\([A-Z]*=[^ ]*\) qelmar |\1 \"\$QELMAR\" |")
+    QELMAR=$qelmar sh -c "$cmd" > "$work/out" 2> "$work/err"
+    rc=$?
+    if [ "$rc" = 0 ] && head -1 "$work/out" | grep -q '^Address ' && [ ! -s "$work/err" ]; then
+        passed=$((passed + 1))
+    else
+        fail "$shown (status $rc)"
+        head -5 "$work/err" | sed 's/^/    /'
+    fi
+done < "$work/commands"
+
+echo "$passed passed, $failed failed"
+[ "$failed" = 0 ]
