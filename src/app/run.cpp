@@ -13,7 +13,7 @@
 #include <ctime>
 #include <fcntl.h>
 #include <limits>
-#include <string>
+#include <sys/uio.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -21,28 +21,32 @@ namespace {
 
 constexpr std::int64_t seconds_per_day = 86400;
 
-// Writes a whole message to fd; a message that cannot be written is lost.
-void put_message(int fd, std::string_view text)
+// Writes the pieces of one message to fd, in one call where the system
+// takes them whole, and without allocating: messages also follow the report.
+// A message that cannot be written is lost.
+void put_message(int fd, std::string_view a, std::string_view b = {},
+                 std::string_view c = {})
 {
-    while (!text.empty()) {
-        const ssize_t w = ::write(fd, text.data(), text.size());
-        if (w <= 0) {
-            if (w < 0 && errno == EINTR)
-                continue;
+    std::string_view parts[] = {a, b, c};
+    for (std::size_t first = 0; first < 3;) {
+        iovec iov[3];
+        int n = 0;
+        for (std::size_t i = first; i < 3; ++i)
+            iov[n++] = {const_cast<char*>(parts[i].data()), parts[i].size()};
+        const ssize_t w = ::writev(fd, iov, n);
+        if (w < 0 && errno == EINTR)
+            continue;
+        if (w <= 0)
             return;
-        }
-        text.remove_prefix(static_cast<std::size_t>(w));
+        // Drop what was written, possibly in the middle of a piece.
+        auto left = static_cast<std::size_t>(w);
+        while (first < 3 && left >= parts[first].size())
+            left -= parts[first++].size();
+        if (first < 3)
+            parts[first].remove_prefix(left);
+        while (first < 3 && parts[first].empty())
+            ++first;
     }
-}
-
-// Writes message, with the path in the place of %s, to fd.
-void put_path_message(int fd, std::string_view before, std::string_view path,
-                      std::string_view after)
-{
-    std::string text;
-    text.reserve(before.size() + path.size() + after.size());
-    text.append(before).append(path).append(after);
-    put_message(fd, text);
 }
 
 void print_usage(Writer& out)
@@ -62,11 +66,8 @@ void print_skipped(int fd, std::uint64_t skipped)
 {
     char digits[24];
     const auto r = std::to_chars(digits, digits + sizeof digits, skipped);
-    std::string text = "Skipped ";
-    text.append(digits, r.ptr);
-    text.append(skipped == 1 ? " incomplete history line.\n"
-                             : " incomplete history lines.\n");
-    put_message(fd, text);
+    put_message(fd, "Skipped ", std::string_view(digits, static_cast<std::size_t>(r.ptr - digits)),
+                skipped == 1 ? " incomplete history line.\n" : " incomplete history lines.\n");
 }
 
 // Closes the history file on every way out of the run.
@@ -122,7 +123,7 @@ int run(int argc, const char* const* argv, int out_fd, int err_fd, Clock clock)
 
     const int fd = ::open(argv[argc - 1], O_RDONLY);
     if (fd < 0) {
-        put_path_message(err_fd, "Cannot open input file '", opts.history_path, "'.\n");
+        put_message(err_fd, "Cannot open input file '", opts.history_path, "'.\n");
         return 1;
     }
     const FdCloser closer{fd};
@@ -134,7 +135,7 @@ int run(int argc, const char* const* argv, int out_fd, int err_fd, Clock clock)
     const TimeWindow window = recent_window(clock);
     std::uint64_t skipped = 0;
     if (read_history(fd, opts, window, sessions, systems, skipped) != ReadStatus::ok) {
-        put_path_message(err_fd, "Cannot read input file '", opts.history_path, "'.\n");
+        put_message(err_fd, "Cannot read input file '", opts.history_path, "'.\n");
         return 1;
     }
 
