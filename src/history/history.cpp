@@ -16,8 +16,6 @@ constexpr std::size_t block_size = 256 * 1024;
 // through a pointer held in memory would force it back to memory on every
 // step.
 
-// Steps p past the next field: a longest run of bytes other than the comma,
-// after any commas. Returns false when the line holds no further field.
 // The first comma at or after p, or end; eight bytes at a time where it can.
 const char* find_comma(const char* p, const char* end)
 {
@@ -40,7 +38,10 @@ const char* find_comma(const char* p, const char* end)
     return p;
 }
 
-[[gnu::always_inline]] inline bool next_field(const char*& pos, const char* end, std::string_view& field)
+// Steps pos past the next field: a longest run of bytes other than the
+// comma, after any commas. Returns false when the line holds no further field.
+[[gnu::always_inline]] inline bool next_field(const char*& pos, const char* end,
+                                              std::string_view& field)
 {
     const char* p = pos;
     while (p < end && *p == ',')
@@ -56,7 +57,8 @@ const char* find_comma(const char* p, const char* end)
 
 // Reads the next field as a number; false when there is none. Plain digits
 // are taken in the same pass that finds the field's end.
-[[gnu::always_inline]] inline bool next_number(const char*& pos, const char* end, std::int64_t& value)
+[[gnu::always_inline]] inline bool next_number(const char*& pos, const char* end,
+                                               std::int64_t& value)
 {
     const char* p = pos;
     while (p < end && *p == ',')
@@ -87,7 +89,8 @@ const char* find_comma(const char* p, const char* end)
 }
 
 // Sums the next three fields as numbers, wrapping.
-[[gnu::always_inline]] inline bool next_three(const char*& p, const char* end, std::int64_t& sum)
+[[gnu::always_inline]] inline bool next_three(const char*& p, const char* end,
+                                              std::int64_t& sum)
 {
     sum = 0;
     for (int i = 0; i < 3; ++i) {
@@ -198,6 +201,7 @@ ReadStatus read_history(int fd, const RunOptions& opts, const TimeWindow& window
     std::size_t capacity = block_size;
     std::unique_ptr<char[]> buf(new char[capacity]); // unfilled: read() fills it
     std::size_t held = 0; // bytes of an unfinished line at the front of buf
+    bool held_may_hold_nul = false;
     Filing filing{table, systems, {}, 0, false};
     for (;;) {
         if (held == capacity) { // a line longer than the buffer
@@ -217,9 +221,11 @@ ReadStatus read_history(int fd, const RunOptions& opts, const TimeWindow& window
         const char* begin = buf.get();
         const char* scan = begin + held;
         const char* end = scan + n;
-        // One look for NUL bytes per block spares one per line.
+        // One look for NUL bytes per read spares one per line. Only the new
+        // bytes are looked at: a long line may come in many reads.
         const bool may_hold_nul =
-            std::memchr(begin, '\0', static_cast<std::size_t>(end - begin)) != nullptr;
+            held_may_hold_nul ||
+            std::memchr(scan, '\0', static_cast<std::size_t>(end - scan)) != nullptr;
         while (const void* lf = std::memchr(scan, '\n', static_cast<std::size_t>(end - scan))) {
             const char* next = static_cast<const char*>(lf) + 1;
             handle_line(std::string_view(begin, static_cast<std::size_t>(next - begin)),
@@ -228,6 +234,7 @@ ReadStatus read_history(int fd, const RunOptions& opts, const TimeWindow& window
         }
         file_pending(filing); // its texts are in the buffer, which moves now
         held = static_cast<std::size_t>(end - begin);
+        held_may_hold_nul = held > 0 && may_hold_nul;
         std::memmove(buf.get(), begin, held);
     }
 }

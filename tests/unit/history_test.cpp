@@ -212,6 +212,19 @@ TEST(read_history, text_ends_at_the_first_nul)
     EXPECT_EQ(r.skipped, 1U); // b ran out of fields at the NUL
 }
 
+TEST(read_history, a_nul_read_well_before_its_line_feed_still_ends_the_text)
+{
+    // The first read ends inside the long tail, so the NUL is already held
+    // when the line feed arrives.
+    const std::string text = std::string("tcpip,a,900,125,I,1,0,0,0,100,100,70\0", 37) +
+                             std::string(300 * 1024, ',') + "9,9,9\n" + line("b");
+    const ReadResult r = read_text(text);
+    const std::vector<Session> sessions = unpack(r.sessions);
+    ASSERT_EQ(sessions.size(), 2U);
+    EXPECT_EQ(sessions[0].received, 270);
+    EXPECT_EQ(r.sessions.addresses.texts[sessions[1].address], "b");
+}
+
 TEST(read_history, one_system_per_address_in_first_seen_order)
 {
     const ReadResult r = read_text(line("b") + line("a") + "tcpip,c\n" + line("b") +
