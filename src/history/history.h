@@ -50,6 +50,22 @@ struct SessionCursor {
 // Reads the session at cursor into s and steps past it; false at the end.
 bool next_session(const SessionTable& table, SessionCursor& cursor, Session& s);
 
+// Calls visit(s) for each session in file order, after ahead(next) for the
+// session that follows s, so that what it needs can be fetched meanwhile.
+template <class Ahead, class Visit>
+void for_each_session(const SessionTable& table, Ahead ahead, Visit visit)
+{
+    SessionCursor cursor;
+    Session next;
+    for (bool more = next_session(table, cursor, next); more;) {
+        const Session s = next;
+        more = next_session(table, cursor, next);
+        if (more)
+            ahead(next);
+        visit(s);
+    }
+}
+
 // The totals of one remote system.
 struct SystemStats {
     std::string_view address;

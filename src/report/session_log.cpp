@@ -51,16 +51,10 @@ void print_session_log(Writer& out, const SessionTable& table, std::string_view 
     out.put(heading);
     out.put(rule);
     TimeOfDayCache clock;
-    // One session read ahead, so that its address is fetched meanwhile.
-    SessionCursor cursor;
-    Session next;
-    for (bool more = next_session(table, cursor, next); more;) {
-        const Session s = next;
-        more = next_session(table, cursor, next);
-        if (more)
-            __builtin_prefetch(table.addresses.texts[next.address].data());
-        print_row(out, clock, table, s);
-    }
+    const auto fetch = [&](const Session& next) {
+        __builtin_prefetch(table.addresses.texts[next.address].data());
+    };
+    for_each_session(table, fetch, [&](const Session& s) { print_row(out, clock, table, s); });
     out.put(rule);
     out.put("Total: ");
     out.put_uint(table.count, 3);

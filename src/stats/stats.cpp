@@ -33,14 +33,8 @@ void build_system_stats(const SessionTable& table, SystemTable& systems)
     for (std::size_t i = 0; i < directions.size(); ++i)
         directions[i] = static_cast<unsigned char>((holds(table.flags.texts[i], 'I') ? 1 : 0) |
                                                    (holds(table.flags.texts[i], 'O') ? 2 : 0));
-    // One session read ahead, so that its system is fetched meanwhile.
-    SessionCursor cursor;
-    Session next;
-    for (bool more = next_session(table, cursor, next); more;) {
-        const Session s = next;
-        more = next_session(table, cursor, next);
-        if (more)
-            __builtin_prefetch(&systems[next.address]);
+    const auto fetch = [&](const Session& next) { __builtin_prefetch(&systems[next.address]); };
+    for_each_session(table, fetch, [&](const Session& s) {
         // A session's address id is its system's index until the sort.
         SystemStats& sys = systems[s.address];
         const unsigned direction = directions[s.flags];
@@ -56,7 +50,7 @@ void build_system_stats(const SessionTable& table, SystemTable& systems)
             ++sys.out_sessions;
             sys.out_online = wrapping_add(sys.out_online, s.duration);
         }
-    }
+    });
 }
 
 void sort_systems(SystemTable& systems)
