@@ -1,7 +1,7 @@
 // columns.cpp - the numeric columns shared by both tables.
 #include "report/columns.h"
 
-#include <limits>
+#include <cstring>
 
 namespace {
 
@@ -14,75 +14,87 @@ std::uint64_t as_unsigned(std::int64_t v)
     return static_cast<std::uint64_t>(v);
 }
 
+char* put_text(char* p, const char* text, std::size_t n)
+{
+    std::memcpy(p, text, n);
+    return p + n;
+}
+
+char* put_two_digits(char* p, unsigned value)
+{
+    return put_text(p, digit_pairs + 2 * value, 2);
+}
+
 } // namespace
 
-void print_duration(Writer& out, std::int64_t t)
+char* format_duration(char* p, std::int64_t t)
 {
-    if (t == 0) {
-        out.put(" -:--:-- ");
-        return;
-    }
+    if (t == 0)
+        return put_text(p, " -:--:-- ", 9);
     if (t > 0 && t < 100 * 3600) { // the usual case: two columns of hours
         const auto hours = static_cast<unsigned>(t / 3600);
         const auto rest = static_cast<unsigned>(t % 3600);
         if (hours < 10) {
-            out.put(' ');
-            out.put(static_cast<char>('0' + hours));
+            *p++ = ' ';
+            *p++ = static_cast<char>('0' + hours);
         } else {
-            out.put_two_digits(hours);
+            p = put_two_digits(p, hours);
         }
-        out.put(':');
-        out.put_two_digits(rest / 60);
-        out.put(':');
-        out.put_two_digits(rest % 60);
-        out.put(' ');
-        return;
+        *p++ = ':';
+        p = put_two_digits(p, rest / 60);
+        *p++ = ':';
+        p = put_two_digits(p, rest % 60);
+        *p++ = ' ';
+        return p;
     }
     // Truncating division keeps each piece of a negative time negative.
-    out.put_uint(as_unsigned(t / 3600), 2);
-    out.put(':');
-    out.put_digits(as_unsigned(t % 3600 / 60), 2);
-    out.put(':');
-    out.put_digits(as_unsigned(t % 3600 % 60), 2);
-    out.put(' ');
+    p = format_uint(p, as_unsigned(t / 3600), 2, ' ');
+    *p++ = ':';
+    p = format_uint(p, as_unsigned(t % 3600 / 60), 2, '0');
+    *p++ = ':';
+    p = format_uint(p, as_unsigned(t % 3600 % 60), 2, '0');
+    *p++ = ' ';
+    return p;
 }
 
-void print_count(Writer& out, std::uint32_t n)
+char* format_count(char* p, std::uint32_t n)
 {
-    if (n == 0) {
-        out.put("  - ");
-        return;
-    }
-    out.put_uint(n, 3);
-    out.put(' ');
+    if (n == 0)
+        return put_text(p, "  - ", 4);
+    p = format_uint(p, n, 3, ' ');
+    *p++ = ' ';
+    return p;
 }
 
-void print_size(Writer& out, std::int64_t v)
+char* format_size(char* p, std::int64_t v)
 {
     if (v >= mega) {
-        out.put_uint(as_unsigned(v >> 20), 4);
-        out.put("m ");
-    } else if (v >= kilo) {
-        out.put_uint(as_unsigned(v >> 10), 4);
-        out.put("k ");
-    } else {
-        out.put_uint(as_unsigned(v), 5);
-        out.put(' ');
+        p = format_uint(p, as_unsigned(v >> 20), 4, ' ');
+        return put_text(p, "m ", 2);
     }
+    if (v >= kilo) {
+        p = format_uint(p, as_unsigned(v >> 10), 4, ' ');
+        return put_text(p, "k ", 2);
+    }
+    p = format_uint(p, as_unsigned(v), 5, ' ');
+    *p++ = ' ';
+    return p;
 }
 
-void print_rate(Writer& out, std::int64_t v)
+char* format_rate(char* p, std::int64_t v)
 {
     // Rates stay unscaled below 100000, not 1024 as sizes do.
     if (v >= mega) {
-        out.put_uint(as_unsigned(v >> 20), 4);
-        out.put('m');
-    } else if (v >= 100000) {
-        out.put_uint(as_unsigned(v >> 10), 4);
-        out.put('k');
-    } else {
-        out.put_uint(as_unsigned(v), 5);
+        p = format_uint(p, as_unsigned(v >> 20), 4, ' ');
+        *p++ = 'm';
+        return p;
     }
+    if (v >= 100000) {
+        p = format_uint(p, as_unsigned(v >> 10), 4, ' ');
+        *p++ = 'k';
+        return p;
+    }
+    return format_uint(p, as_unsigned(v), 5, ' ');
 }
 
 std::int64_t divide_rate(std::int64_t bytes, std::int64_t seconds)

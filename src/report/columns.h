@@ -3,19 +3,46 @@
 
 #include "report/writer.h"
 
+#include <cstddef>
 #include <cstdint>
 
+// The widest text a column formatter writes: three pieces of a negative
+// duration, 20 digits each, and their separators.
+inline constexpr std::size_t column_max = 64;
+
+// Each format_* writes its column at p and returns the end of what it wrote.
+
 // Seconds as h:mm:ss in nine columns, or " -:--:-- " for none.
-void print_duration(Writer& out, std::int64_t seconds);
+char* format_duration(char* p, std::int64_t seconds);
 
 // A session count in three columns and a blank, or "  - " for none.
-void print_count(Writer& out, std::uint32_t n);
+char* format_count(char* p, std::uint32_t n);
 
 // Bytes in five columns and a blank, in k from 1024 and m from 1048576.
-void print_size(Writer& out, std::int64_t bytes);
+char* format_size(char* p, std::int64_t bytes);
 
 // Bytes per second in five columns, in k from 100000 and m from 1048576.
-void print_rate(Writer& out, std::int64_t rate);
+char* format_rate(char* p, std::int64_t rate);
+
+inline void print_duration(Writer& out, std::int64_t seconds)
+{
+    out.commit(format_duration(out.room(column_max), seconds));
+}
+
+inline void print_count(Writer& out, std::uint32_t n)
+{
+    out.commit(format_count(out.room(column_max), n));
+}
+
+inline void print_size(Writer& out, std::int64_t bytes)
+{
+    out.commit(format_size(out.room(column_max), bytes));
+}
+
+inline void print_rate(Writer& out, std::int64_t rate)
+{
+    out.commit(format_rate(out.room(column_max), rate));
+}
 
 // bytes / seconds truncated toward zero; 0 for no time, and the one
 // quotient beyond 64 bits wraps to the smallest value.

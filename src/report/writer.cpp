@@ -89,34 +89,32 @@ void write_digits(char* end, std::uint64_t value)
 
 } // namespace
 
+char* format_uint(char* p, std::uint64_t value, std::size_t width, char fill)
+{
+    const std::size_t n = digit_count(value);
+    if (width <= 8) { // eight bytes of fill at once, the digits laid over them
+        std::memcpy(p, fill == ' ' ? "        " : "00000000", 8);
+        const std::size_t total = n < width ? width : n;
+        write_digits(p + total, value);
+        return p + total;
+    }
+    if (n < width) {
+        std::memset(p, fill, width - n);
+        p += width - n;
+    }
+    write_digits(p + n, value);
+    return p + n;
+}
+
 void Writer::put_number(std::uint64_t value, std::size_t width, char fill)
 {
-    // Short widths: fill eight bytes at once, then lay the digits over them.
-    if (width <= 8 && capacity - used >= 32) {
-        char* out = buf + used;
-        std::memcpy(out, fill == ' ' ? "        " : "00000000", 8);
-        const std::size_t n = digit_count(value);
-        const std::size_t total = n < width ? width : n;
-        write_digits(out + total, value);
-        used += total;
+    const std::size_t total = width > 20 ? width : 20;
+    if (total > capacity) { // a width beyond the buffer: not used by the report
+        put_fill(fill, width - digit_count(value));
+        put_number(value, 0, fill);
         return;
     }
-    const std::size_t n = digit_count(value);
-    const std::size_t total = n < width ? width : n;
-    if (capacity - used < total) {
-        flush();
-        if (capacity < total) { // a width beyond the buffer: not used by the report
-            put_fill(fill, total - n);
-            char digits[20];
-            write_digits(digits + n, value);
-            put(std::string_view(digits, n));
-            return;
-        }
-    }
-    char* out = buf + used;
-    std::memset(out, fill, total - n);
-    write_digits(out + total, value);
-    used += total;
+    commit(format_uint(room(total), value, width, fill));
 }
 
 void Writer::put_field(std::string_view text)

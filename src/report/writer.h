@@ -12,6 +12,10 @@ inline constexpr char digit_pairs[] =
     "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
     "8081828384858687888990919293949596979899";
 
+// Writes value at p, right-justified in width columns with fill before
+// it; returns the end. Writes at most the larger of width and 20 bytes.
+char* format_uint(char* p, std::uint64_t value, std::size_t width, char fill);
+
 // Collects report text in a fixed buffer and writes it out when full or on
 // flush. It never allocates. The first failed write sticks: later output
 // is dropped and flush reports the failure.
@@ -40,11 +44,15 @@ struct Writer {
             flush();
         buf[used++] = c;
     }
-    // Two digits of a value below 100.
-    void put_two_digits(unsigned value)
+    // Room for n bytes, n at most capacity, flushing first if need be.
+    // Write into it, then commit where the writing ended.
+    char* room(std::size_t n)
     {
-        put(std::string_view(digit_pairs + 2 * value, 2));
+        if (capacity - used < n)
+            flush();
+        return buf + used;
     }
+    void commit(char* end) { used = static_cast<std::size_t>(end - buf); }
     // Unsigned number right-justified in width columns, blank-filled.
     void put_uint(std::uint64_t value, std::size_t width) { put_number(value, width, ' '); }
     // Unsigned number of at least digits digits, zero-filled.
