@@ -102,26 +102,28 @@ const char* find_comma(const char* p, const char* end)
     return true;
 }
 
-// Where selected lines go. Each is held back until the next one is
-// selected, while the processor fetches its address's index slot.
+// Where selected lines go. Each is held back while a few more are
+// selected, and meanwhile the processor fetches its address's index slot.
 struct Filing {
+    static constexpr std::size_t lead = 4;
     SessionTable& table;
     SystemTable& systems;
-    SessionFields pending;
-    std::uint64_t pending_hash = 0;
-    bool has_pending = false;
+    SessionFields pending[lead] = {};
+    std::uint64_t hashes[lead] = {};
+    std::size_t first = 0; // the oldest line held back
+    std::size_t count = 0;
 };
 
-// Files the line held back, if any, as the newest session, registering its
+// Files the oldest line held back as the newest session, registering its
 // address.
-void file_pending(Filing& filing)
+void file_oldest(Filing& filing)
 {
-    if (!filing.has_pending)
-        return;
-    filing.has_pending = false;
-    const SessionFields& f = filing.pending;
+    const SessionFields& f = filing.pending[filing.first];
+    const std::uint64_t hash = filing.hashes[filing.first];
+    filing.first = (filing.first + 1) % Filing::lead;
+    --filing.count;
     SessionTable& table = filing.table;
-    const std::uint32_t address = intern(table.addresses, f.address, filing.pending_hash);
+    const std::uint32_t address = intern(table.addresses, f.address, hash);
     if (address == filing.systems.size()) {
         SystemStats sys;
         sys.address = table.addresses.texts[address];
@@ -152,10 +154,12 @@ void handle_line(std::string_view line, bool may_hold_nul, const RunOptions& opt
     case LineVerdict::selected: {
         const std::uint64_t hash = hash_text(fields.address);
         prefetch_slot(filing.table.addresses, hash);
-        file_pending(filing);
-        filing.pending = fields;
-        filing.pending_hash = hash;
-        filing.has_pending = true;
+        if (filing.count == Filing::lead)
+            file_oldest(filing);
+        const std::size_t slot = (filing.first + filing.count) % Filing::lead;
+        filing.pending[slot] = fields;
+        filing.hashes[slot] = hash;
+        ++filing.count;
         break;
     }
     case LineVerdict::incomplete:
@@ -202,7 +206,7 @@ ReadStatus read_history(int fd, const RunOptions& opts, const TimeWindow& window
     std::unique_ptr<char[]> buf(new char[capacity]); // unfilled: read() fills it
     std::size_t held = 0; // bytes of an unfinished line at the front of buf
     bool held_may_hold_nul = false;
-    Filing filing{table, systems, {}, 0, false};
+    Filing filing{table, systems};
     for (;;) {
         if (held == capacity) { // a line longer than the buffer
             std::unique_ptr<char[]> larger(new char[capacity * 2]);
@@ -232,7 +236,8 @@ ReadStatus read_history(int fd, const RunOptions& opts, const TimeWindow& window
                         may_hold_nul, opts, window, filing, skipped);
             begin = scan = next;
         }
-        file_pending(filing); // its texts are in the buffer, which moves now
+        while (filing.count > 0) // their texts are in the buffer, which moves now
+            file_oldest(filing);
         held = static_cast<std::size_t>(end - begin);
         held_may_hold_nul = held > 0 && may_hold_nul;
         std::memmove(buf.get(), begin, held);

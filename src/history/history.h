@@ -50,18 +50,24 @@ struct SessionCursor {
 // Reads the session at cursor into s and steps past it; false at the end.
 bool next_session(const SessionTable& table, SessionCursor& cursor, Session& s);
 
-// Calls visit(s) for each session in file order, after ahead(next) for the
-// session that follows s, so that what it needs can be fetched meanwhile.
+// Calls visit(s) for each session in file order. Each session is read a
+// few sessions early and given to ahead(s) then, so that what visit will
+// need of it can be fetched meanwhile.
 template <class Ahead, class Visit>
 void for_each_session(const SessionTable& table, Ahead ahead, Visit visit)
 {
+    constexpr std::size_t lead = 4;
+    Session ring[lead];
     SessionCursor cursor;
-    Session next;
-    for (bool more = next_session(table, cursor, next); more;) {
-        const Session s = next;
-        more = next_session(table, cursor, next);
-        if (more)
-            ahead(next);
+    std::size_t count = 0;
+    while (count < lead && next_session(table, cursor, ring[count]))
+        ahead(ring[count++]);
+    for (std::size_t head = 0; count > 0; head = (head + 1) % lead) {
+        const Session s = ring[head];
+        if (next_session(table, cursor, ring[head]))
+            ahead(ring[head]);
+        else
+            --count; // the slot stays empty; the rest are visited in turn
         visit(s);
     }
 }
