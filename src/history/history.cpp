@@ -178,7 +178,7 @@ LineVerdict parse_session_fields(std::string_view line, const RunOptions& opts,
     const char* p = line.data();
     const char* end = p + line.size();
     std::string_view name;
-    if (!next_field(p, end, name) || name != opts.line_name)
+    if (!next_field(p, end, name) || !same_text(name, opts.line_name))
         return LineVerdict::dropped;
     if (!next_field(p, end, f.address) || !next_number(p, end, f.start))
         return LineVerdict::incomplete;

@@ -63,10 +63,8 @@ bool holds(const TextSlot& slot, std::string_view text)
 {
     if (slot.length != text.size())
         return false;
-    if (text.empty())
-        return true;
     if (text.size() <= sizeof slot.bytes)
-        return std::memcmp(slot.bytes, text.data(), text.size()) == 0;
+        return same_text(std::string_view(slot.bytes, text.size()), text);
     const char* stored;
     std::memcpy(&stored, slot.bytes, sizeof stored);
     return std::memcmp(stored, text.data(), text.size()) == 0;

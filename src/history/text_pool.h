@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string_view>
 #include <vector>
@@ -29,6 +30,36 @@ struct TextPool {
     std::uint64_t short_keys[16] = {};
     std::uint32_t short_ids[16] = {};
 };
+
+// Whether a and b hold the same bytes. Short texts are compared a word at
+// a time, the two words overlapping where the length asks for it.
+inline bool same_text(std::string_view a, std::string_view b)
+{
+    const std::size_t n = a.size();
+    if (n != b.size())
+        return false;
+    if (n > 16)
+        return std::memcmp(a.data(), b.data(), n) == 0;
+    const char* x = a.data();
+    const char* y = b.data();
+    if (n >= 8) {
+        std::uint64_t x0, x1, y0, y1;
+        std::memcpy(&x0, x, 8);
+        std::memcpy(&y0, y, 8);
+        std::memcpy(&x1, x + n - 8, 8);
+        std::memcpy(&y1, y + n - 8, 8);
+        return ((x0 ^ y0) | (x1 ^ y1)) == 0;
+    }
+    if (n >= 4) {
+        std::uint32_t x0, x1, y0, y1;
+        std::memcpy(&x0, x, 4);
+        std::memcpy(&y0, y, 4);
+        std::memcpy(&x1, x + n - 4, 4);
+        std::memcpy(&y1, y + n - 4, 4);
+        return ((x0 ^ y0) | (x1 ^ y1)) == 0;
+    }
+    return n == 0 || (x[0] == y[0] && x[n / 2] == y[n / 2] && x[n - 1] == y[n - 1]);
+}
 
 // Hash of a text, the same for equal bytes.
 std::uint64_t hash_text(std::string_view text);
