@@ -38,18 +38,24 @@ const char* find_comma(const char* p, const char* end)
     return p;
 }
 
+// The start of the next field: the first byte after p that is no comma,
+// or end when the line holds no further field.
+[[gnu::always_inline]] inline const char* field_start(const char* p, const char* end)
+{
+    while (p < end && *p == ',')
+        ++p;
+    return p;
+}
+
 // Steps pos past the next field: a longest run of bytes other than the
 // comma, after any commas. Returns false when the line holds no further field.
 [[gnu::always_inline]] inline bool next_field(const char*& pos, const char* end,
                                               std::string_view& field)
 {
-    const char* p = pos;
-    while (p < end && *p == ',')
-        ++p;
-    if (p == end)
+    const char* begin = field_start(pos, end);
+    if (begin == end)
         return false;
-    const char* begin = p;
-    p = find_comma(p, end);
+    const char* p = find_comma(begin, end);
     field = std::string_view(begin, static_cast<std::size_t>(p - begin));
     pos = p;
     return true;
@@ -60,12 +66,10 @@ const char* find_comma(const char* p, const char* end)
 [[gnu::always_inline]] inline bool next_number(const char*& pos, const char* end,
                                                std::int64_t& value)
 {
-    const char* p = pos;
-    while (p < end && *p == ',')
-        ++p;
-    if (p == end)
+    const char* begin = field_start(pos, end);
+    if (begin == end)
         return false;
-    const char* begin = p;
+    const char* p = begin;
     std::uint64_t magnitude = 0;
     // At most 18 digits cannot overflow.
     const char* stop = end - begin > 18 ? begin + 18 : end;
