@@ -106,17 +106,6 @@ char* format_uint(char* p, std::uint64_t value, std::size_t width, char fill)
     return p + n;
 }
 
-void Writer::put_number(std::uint64_t value, std::size_t width, char fill)
-{
-    const std::size_t total = width > 20 ? width : 20;
-    if (total > capacity) { // a width beyond the buffer: not used by the report
-        put_fill(fill, width - digit_count(value));
-        put_number(value, 0, fill);
-        return;
-    }
-    commit(format_uint(room(total), value, width, fill));
-}
-
 void Writer::put_field(std::string_view text)
 {
     if (!terminal) {

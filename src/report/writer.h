@@ -53,10 +53,12 @@ struct Writer {
         return buf + used;
     }
     void commit(char* end) { used = static_cast<std::size_t>(end - buf); }
-    // Unsigned number right-justified in width columns, blank-filled.
-    void put_uint(std::uint64_t value, std::size_t width) { put_number(value, width, ' '); }
-    // Unsigned number of at least digits digits, zero-filled.
-    void put_digits(std::uint64_t value, std::size_t digits) { put_number(value, digits, '0'); }
+    // Unsigned number right-justified in width columns (at most 20),
+    // blank-filled.
+    void put_uint(std::uint64_t value, std::size_t width)
+    {
+        commit(format_uint(room(20), value, width, ' '));
+    }
     // Text from the history file, left-justified in width columns.
     void put_field_left(std::string_view text, std::size_t width);
     // Text from the history file, right-justified in width columns.
@@ -73,7 +75,6 @@ struct Writer {
     char buf[capacity];
 
 private:
-    void put_number(std::uint64_t value, std::size_t width, char fill);
     void put_fill(char fill, std::size_t n);
     void put_field(std::string_view text);
     void put_long(std::string_view text);
