@@ -6,7 +6,6 @@
 
 #include <cstring>
 
-
 namespace {
 
 constexpr std::string_view heading =
