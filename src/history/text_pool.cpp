@@ -116,6 +116,15 @@ std::uint64_t load32(const char* p)
     return w;
 }
 
+// The first, middle and last of one to three bytes, which with the length
+// tell every byte.
+std::uint64_t tiny_bytes(const char* p, std::size_t n)
+{
+    return static_cast<unsigned char>(p[0]) |
+           std::uint64_t{static_cast<unsigned char>(p[n / 2])} << 8 |
+           std::uint64_t{static_cast<unsigned char>(p[n - 1])} << 16;
+}
+
 // Bytes and length of a text of one to seven bytes as one number, 0 for
 // other texts.
 std::uint64_t short_key(std::string_view text)
@@ -124,16 +133,18 @@ std::uint64_t short_key(std::string_view text)
         return 0;
     const char* p = text.data();
     const std::size_t n = text.size();
-    std::uint64_t bytes;
     if (n >= 8 || n == 0)
         return 0;
-    if (n >= 4) // two overlapping loads; the shared bytes agree
-        bytes = load32(p) | load32(p + n - 4) << (8 * (n - 4));
-    else
-        bytes = static_cast<unsigned char>(p[0]) |
-                std::uint64_t{static_cast<unsigned char>(p[n / 2])} << 8 |
-                std::uint64_t{static_cast<unsigned char>(p[n - 1])} << 16;
+    // Two overlapping loads; the shared bytes agree.
+    const std::uint64_t bytes =
+        n >= 4 ? load32(p) | load32(p + n - 4) << (8 * (n - 4)) : tiny_bytes(p, n);
     return bytes | std::uint64_t{n} << 56;
+}
+
+// The slot of the short-text cache for key.
+std::size_t recent_slot(std::uint64_t key)
+{
+    return static_cast<std::size_t>((key * 0x9e3779b97f4a7c15ULL) >> 60);
 }
 
 } // namespace
@@ -155,8 +166,7 @@ std::uint64_t hash_text(std::string_view text)
         a = load32(p);
         b = load32(p + n - 4);
     } else if (n > 0) {
-        a = static_cast<unsigned char>(p[0]) | std::uint64_t{static_cast<unsigned char>(p[n / 2])} << 8 |
-            std::uint64_t{static_cast<unsigned char>(p[n - 1])} << 16;
+        a = tiny_bytes(p, n);
     }
     std::uint64_t h = (a ^ 0x9e3779b97f4a7c15ULL ^ n) * 0xff51afd7ed558ccdULL;
     h ^= (b + 0x2545f4914f6cdd1dULL) * 0xc4ceb9fe1a85ec53ULL;
@@ -169,7 +179,7 @@ std::uint64_t hash_text(std::string_view text)
 std::uint32_t intern(TextPool& pool, std::string_view text, std::uint64_t hash)
 {
     const std::uint64_t key = short_key(text);
-    const std::size_t recent = static_cast<std::size_t>((key * 0x9e3779b97f4a7c15ULL) >> 60);
+    const std::size_t recent = recent_slot(key);
     if (key != 0 && pool.short_keys[recent] == key)
         return pool.short_ids[recent];
     const std::uint32_t id = intern_long(pool, text, hash);
@@ -180,6 +190,14 @@ std::uint32_t intern(TextPool& pool, std::string_view text, std::uint64_t hash)
     return id;
 }
 
+std::uint32_t intern(TextPool& pool, std::string_view text)
+{
+    // A hit among the short texts needs no hash.
+    const std::uint64_t key = short_key(text);
+    if (key != 0 && pool.short_keys[recent_slot(key)] == key)
+        return pool.short_ids[recent_slot(key)];
+    return intern(pool, text, hash_text(text));
+}
 
 void prefetch_slot(const TextPool& pool, std::uint64_t hash)
 {

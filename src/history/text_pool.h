@@ -69,10 +69,8 @@ std::uint64_t hash_text(std::string_view text);
 // hash_text(text).
 std::uint32_t intern(TextPool& pool, std::string_view text, std::uint64_t hash);
 
-inline std::uint32_t intern(TextPool& pool, std::string_view text)
-{
-    return intern(pool, text, hash_text(text));
-}
+// The same, hashing text only when it must be looked up in the index.
+std::uint32_t intern(TextPool& pool, std::string_view text);
 
 // Asks the processor to fetch the slot where a text of this hash is looked
 // up first, ahead of the lookup.
