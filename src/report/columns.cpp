@@ -25,6 +25,45 @@ char* put_two_digits(char* p, unsigned value)
     return put_text(p, digit_pairs + 2 * value, 2);
 }
 
+// The numbers below 1024 right-justified in five columns, then three
+// blanks: most sizes and rates print as one copy from here.
+constexpr std::size_t small_limit = 1024;
+struct SmallNumbers {
+    char text[small_limit][8];
+};
+
+constexpr SmallNumbers make_small_numbers()
+{
+    SmallNumbers t{};
+    for (std::size_t v = 0; v < small_limit; ++v) {
+        std::size_t n = v;
+        for (std::size_t i = 8; i-- > 0;) {
+            const bool digit = i < 5 && (i == 4 || n > 0);
+            t.text[v][i] = digit ? static_cast<char>('0' + n % 10) : ' ';
+            if (digit)
+                n /= 10;
+        }
+    }
+    return t;
+}
+
+constexpr SmallNumbers small_numbers = make_small_numbers();
+
+// v (below 1024) in five columns; the three bytes after them are blanks.
+char* put_small(char* p, std::uint64_t v)
+{
+    std::memcpy(p, small_numbers.text[v], 8);
+    return p + 5;
+}
+
+// v (below 1024) in four columns, the unit letter and the blanks after it.
+char* put_small_scaled(char* p, std::uint64_t v, char unit)
+{
+    std::memcpy(p, small_numbers.text[v] + 1, 8 - 1);
+    p[4] = unit;
+    return p + 5;
+}
+
 } // namespace
 
 char* format_duration(char* p, std::int64_t t)
@@ -68,15 +107,17 @@ char* format_count(char* p, std::uint32_t n)
 
 char* format_size(char* p, std::int64_t v)
 {
+    if (v >= 0 && v < kilo)
+        return put_small(p, as_unsigned(v)) + 1;
+    if (v >= kilo && v < mega)
+        return put_small_scaled(p, as_unsigned(v >> 10), 'k') + 1;
+    if (v >= mega && (v >> 20) < kilo)
+        return put_small_scaled(p, as_unsigned(v >> 20), 'm') + 1;
     if (v >= mega) {
         p = format_uint(p, as_unsigned(v >> 20), 4, ' ');
         return put_text(p, "m ", 2);
     }
-    if (v >= kilo) {
-        p = format_uint(p, as_unsigned(v >> 10), 4, ' ');
-        return put_text(p, "k ", 2);
-    }
-    p = format_uint(p, as_unsigned(v), 5, ' ');
+    p = format_uint(p, as_unsigned(v), 5, ' '); // negative: its bit pattern
     *p++ = ' ';
     return p;
 }
@@ -84,14 +125,15 @@ char* format_size(char* p, std::int64_t v)
 char* format_rate(char* p, std::int64_t v)
 {
     // Rates stay unscaled below 100000, not 1024 as sizes do.
+    if (v >= 0 && v < kilo)
+        return put_small(p, as_unsigned(v));
+    if (v >= 100000 && v < mega)
+        return put_small_scaled(p, as_unsigned(v >> 10), 'k');
+    if (v >= mega && (v >> 20) < kilo)
+        return put_small_scaled(p, as_unsigned(v >> 20), 'm');
     if (v >= mega) {
         p = format_uint(p, as_unsigned(v >> 20), 4, ' ');
         *p++ = 'm';
-        return p;
-    }
-    if (v >= 100000) {
-        p = format_uint(p, as_unsigned(v >> 10), 4, ' ');
-        *p++ = 'k';
         return p;
     }
     return format_uint(p, as_unsigned(v), 5, ' ');

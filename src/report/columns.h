@@ -10,7 +10,8 @@
 // duration, 20 digits each, and their separators.
 inline constexpr std::size_t column_max = 64;
 
-// Each format_* writes its column at p and returns the end of what it wrote.
+// Each format_* writes its column at p and returns the end of the column.
+// It may write blanks past that end, never past p + column_max.
 
 // Seconds as h:mm:ss in nine columns, or " -:--:-- " for none.
 char* format_duration(char* p, std::int64_t seconds);
