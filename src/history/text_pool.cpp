@@ -35,26 +35,28 @@ void grow_slots(TextPool& pool)
     pool.slots.swap(slots);
 }
 
-// Copies text into the chunks; a long text gets a chunk of its own.
+// Copies text into the chunks, blanks after a short one; a long text gets
+// a chunk of its own.
 std::string_view store(TextPool& pool, std::string_view text)
 {
-    if (text.empty())
-        return {};
+    const std::size_t size = text.size() < padded_width ? padded_width : text.size();
     char* p;
-    if (text.size() > chunk_size / 4) {
-        pool.chunks.emplace_back(new char[text.size()]);
+    if (size > chunk_size / 4) {
+        pool.chunks.emplace_back(new char[size]);
         p = pool.chunks.back().get();
     } else {
-        if (text.size() > pool.chunk_left) {
+        if (size > pool.chunk_left) {
             pool.chunks.emplace_back(new char[chunk_size]);
             pool.chunk_next = pool.chunks.back().get();
             pool.chunk_left = chunk_size;
         }
         p = pool.chunk_next;
-        pool.chunk_next += text.size();
-        pool.chunk_left -= text.size();
+        pool.chunk_next += size;
+        pool.chunk_left -= size;
     }
-    std::memcpy(p, text.data(), text.size());
+    if (!text.empty())
+        std::memcpy(p, text.data(), text.size());
+    std::memset(p + text.size(), ' ', size - text.size());
     return {p, text.size()};
 }
 

@@ -17,6 +17,10 @@ struct TextSlot {
     char bytes[16] = {};          // the text, or a pointer to it
 };
 
+// A stored text shorter than this is followed by blanks up to it, so that
+// a short text can be copied as a padded column in one move.
+inline constexpr std::size_t padded_width = 16;
+
 // Texts live in fixed chunks that never move, so the views stay valid for
 // the life of the pool; ids count up from 0 in order of first appearance.
 struct TextPool {

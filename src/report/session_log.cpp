@@ -4,6 +4,7 @@
 #include "history/numbers.h"
 #include "report/columns.h"
 
+#include <bit>
 #include <cstring>
 
 namespace {
@@ -13,15 +14,48 @@ constexpr std::string_view heading =
 constexpr std::string_view rule =
     "--------------------------------------------------------------\n";
 
+constexpr std::size_t address_width = 16;
+static_assert(address_width <= padded_width);
+
+// A text from the pool, left-justified in the address column.
+void put_address(Writer& out, std::string_view text)
+{
+    if (out.terminal || text.size() > address_width) {
+        out.put_field_left(text, address_width);
+        return;
+    }
+    char* p = out.room(address_width);
+    std::memcpy(p, text.data(), address_width); // the pool's blanks pad it
+    out.commit(p + address_width);
+}
+
+// A text from the pool, right-justified in three columns.
+void put_flags(Writer& out, std::string_view text)
+{
+    const std::size_t n = text.size();
+    if (std::endian::native != std::endian::little || out.terminal || n > 3) {
+        out.put_field_right(text, 3);
+        return;
+    }
+    // The text and the pool's blanks after it, turned into blanks before it.
+    constexpr std::uint32_t blanks[] = {0, 0x20, 0x2020, 0x202020};
+    std::uint32_t w;
+    std::memcpy(&w, text.data(), 4);
+    w = w << (8 * (3 - n)) | blanks[3 - n];
+    char* p = out.room(4);
+    std::memcpy(p, &w, 4);
+    out.commit(p + 3);
+}
+
 // Prints one session's row.
 void print_row(Writer& out, TimeOfDayCache& clock, const SessionTable& table,
                const Session& s)
 {
     const std::int64_t traffic = wrapping_add(s.sent, s.received);
     print_time_of_day(out, clock, s.start);
-    out.put_field_left(table.addresses.texts[s.address], 16);
+    put_address(out, table.addresses.texts[s.address]);
     print_duration(out, s.duration);
-    out.put_field_right(table.flags.texts[s.flags], 3);
+    put_flags(out, table.flags.texts[s.flags]);
     // The rest of the row at once: the mark, three sizes, the rate.
     char* p = out.room(2 + 4 * column_max + 1);
     *p++ = s.error != 0 ? 'E' : ' ';
