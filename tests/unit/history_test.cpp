@@ -1,10 +1,12 @@
 #include "history/history.h"
+#include "history/line_scan.h"
 #include "history/numbers.h"
 
 #include "render.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fcntl.h>
 #include <string>
 #include <vector>
@@ -155,13 +157,12 @@ struct ReadResult {
     std::uint64_t skipped = 0;
 };
 
-ReadResult read_text(const std::string& text)
+ReadResult read_text(const std::string& text, const RunOptions& opts = options(ReportScope::all))
 {
     ScratchFile file(text);
     ReadResult r;
     const int fd = ::open(file.path.c_str(), O_RDONLY);
-    r.status = read_history(fd, options(ReportScope::all), window, r.sessions, r.systems,
-                            r.skipped);
+    r.status = read_history(fd, opts, window, r.sessions, r.systems, r.skipped);
     ::close(fd);
     return r;
 }
@@ -238,6 +239,84 @@ TEST(read_history, one_system_per_address_in_first_seen_order)
     EXPECT_EQ(sessions[3].address, 1U);
     EXPECT_EQ(r.sessions.flags.texts.size(), 1U);
     EXPECT_EQ(r.skipped, 1U);
+}
+
+TEST(scan_line, marks_every_comma_and_digit_of_64_bytes)
+{
+    unsigned char bytes[64];
+    for (unsigned round = 0; round < 256; ++round) {
+        LineMarks want;
+        for (unsigned i = 0; i < 64; ++i) {
+            bytes[i] = static_cast<unsigned char>(round + i * 37);
+            want.commas |= std::uint64_t{bytes[i] == ','} << i;
+            want.digits |= std::uint64_t{bytes[i] >= '0' && bytes[i] <= '9'} << i;
+        }
+        for (const LineMarks got : {scan_line(bytes), scan_line_portable(bytes)}) {
+            EXPECT_EQ(got.commas, want.commas) << round;
+            EXPECT_EQ(got.digits, want.digits) << round;
+        }
+    }
+}
+
+// Short plain lines are split by a quicker path than the rest; whatever
+// the bytes, the reader must agree with parse_session_fields line by line.
+TEST(read_history, agrees_with_parse_session_fields_on_every_line)
+{
+    const std::string seeds[] = {
+        "tcpip,2:5020/52,1500,125,IO,0,1,22,333,4444,55555,666666\n",
+        "tcpip,1:1/1,1999,9,O,4294967296,0,0,0,0,0,0\n",
+        // 64 bytes in all, and 65: on both sides of the quick path's reach.
+        "tcpip,2:5020/1042.1234,1000,1,I,0,1234567890123456,0,0,1,0,0000\n",
+        "tcpip,2:5020/1042.12345,1000,1,I,0,1234567890123456,0,0,1,0,0000\n",
+        "tcpip,a,1000,123456789,I,1,99999999,100000000,0,0,0,1\n",
+        "tcpip,a,1000,9,I,1,0,12345678901234567,1234567890123456,0,0,0\n",
+        "cuaa1,a,1000,5,I,0,0,0,0,0,0,0\n",
+    };
+    ASSERT_EQ(seeds[2].size(), 64U);
+    ASSERT_EQ(seeds[3].size(), 65U);
+    // Each seed, and each with one byte replaced or taken out.
+    const std::string bytes(",0912 -+x/\t\x80\xff\0", 14);
+    std::vector<std::string> lines;
+    for (const std::string& seed : seeds) {
+        lines.push_back(seed);
+        for (std::size_t i = 0; i + 1 < seed.size(); ++i) {
+            for (const char b : bytes) {
+                std::string l = seed;
+                l[i] = b;
+                lines.push_back(l);
+            }
+            lines.push_back(seed.substr(0, i) + seed.substr(i + 1));
+        }
+    }
+    std::string text;
+    for (const std::string& l : lines)
+        text += l;
+    for (const ReportScope scope : {ReportScope::all, ReportScope::recent}) {
+        const RunOptions opts = options(scope);
+        const ReadResult r = read_text(text, opts);
+        const std::vector<Session> got = unpack(r.sessions);
+        std::size_t next = 0;
+        std::uint64_t skipped = 0;
+        for (const std::string& l : lines) {
+            const std::string_view text_part(l.data(), std::min(l.find('\0'), l.size()));
+            SessionFields f;
+            const LineVerdict verdict = parse_session_fields(text_part, opts, window, f);
+            skipped += verdict == LineVerdict::incomplete ? 1 : 0;
+            if (verdict != LineVerdict::selected)
+                continue;
+            ASSERT_LT(next, got.size()) << l;
+            const Session& s = got[next++];
+            EXPECT_EQ(r.sessions.addresses.texts[s.address], f.address) << l;
+            EXPECT_EQ(r.sessions.flags.texts[s.flags], f.flags) << l;
+            EXPECT_EQ(s.start, f.start) << l;
+            EXPECT_EQ(s.duration, f.duration) << l;
+            EXPECT_EQ(s.error, f.error) << l;
+            EXPECT_EQ(s.sent, f.sent) << l;
+            EXPECT_EQ(s.received, f.received) << l;
+        }
+        EXPECT_EQ(next, got.size());
+        EXPECT_EQ(skipped, r.skipped);
+    }
 }
 
 TEST(read_history, a_directory_is_a_read_error)
