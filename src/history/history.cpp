@@ -168,14 +168,17 @@ constexpr std::size_t quick_reach = quick_span + 8;
         return true;
     }
     // Fields neither empty nor more than twelve.
-    if (std::popcount(commas) != 11 || (commas & (commas >> 1)) != 0 ||
-        (commas >> (size - 2) & 1) != 0)
+    if ((commas & (commas >> 1)) != 0 || (commas >> (size - 2) & 1) != 0)
         return false;
     std::size_t at[12]; // where each field ends
     for (std::size_t i = 0; i < 11; ++i) {
+        if (commas == 0)
+            return false;
         at[i] = static_cast<std::size_t>(std::countr_zero(commas));
         commas &= commas - 1;
     }
+    if (commas != 0)
+        return false;
     at[11] = size - 1;
     // Every byte of the numeric fields a digit: all but the name, the
     // address, the flags and the commas.
