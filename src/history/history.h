@@ -50,22 +50,28 @@ struct SessionCursor {
 // Reads the session at cursor into s and steps past it; false at the end.
 bool next_session(const SessionTable& table, SessionCursor& cursor, Session& s);
 
-// Calls visit(s) for each session in file order. Each session is read a
-// few sessions early and given to ahead(s) then, so that what visit will
-// need of it can be fetched meanwhile.
-template <class Ahead, class Visit>
-void for_each_session(const SessionTable& table, Ahead ahead, Visit visit)
+// Calls visit(s) for each session in file order. Each session is read
+// some sessions early and given to early(s) then, and to near(s) a few
+// sessions later, so that what visit will need of it can be fetched
+// meanwhile: near can fetch what early's fetch points to.
+template <class Early, class Near, class Visit>
+void for_each_session(const SessionTable& table, Early early, Near near, Visit visit)
 {
-    constexpr std::size_t lead = 4;
+    constexpr std::size_t lead = 8;  // sessions read ahead of their visit
+    constexpr std::size_t close = 4; // the first of them, given to near
     Session ring[lead];
     SessionCursor cursor;
-    std::size_t count = 0;
+    std::size_t count = 0; // sessions in the ring, from head on
     while (count < lead && next_session(table, cursor, ring[count]))
-        ahead(ring[count++]);
+        early(ring[count++]);
+    for (std::size_t i = 0; i < close && i < count; ++i)
+        near(ring[i]);
     for (std::size_t head = 0; count > 0; head = (head + 1) % lead) {
         const Session s = ring[head];
+        if (count > close)
+            near(ring[(head + close) % lead]);
         if (next_session(table, cursor, ring[head]))
-            ahead(ring[head]);
+            early(ring[head]);
         else
             --count; // the slot stays empty; the rest are visited in turn
         visit(s);

@@ -92,10 +92,15 @@ void print_session_log(Writer& out, const SessionTable& table, std::string_view 
     out.put(heading);
     out.put(rule);
     TimeOfDayCache clock;
-    const auto fetch = [&](const Session& next) {
+    // The address's view first, then the text it points to.
+    const auto fetch_view = [&](const Session& next) {
+        __builtin_prefetch(&table.addresses.texts[next.address]);
+    };
+    const auto fetch_text = [&](const Session& next) {
         __builtin_prefetch(table.addresses.texts[next.address].data());
     };
-    for_each_session(table, fetch, [&](const Session& s) { print_row(out, clock, table, s); });
+    for_each_session(table, fetch_view, fetch_text,
+                     [&](const Session& s) { print_row(out, clock, table, s); });
     out.put(rule);
     out.put("Total: ");
     out.put_uint(table.count, 3);

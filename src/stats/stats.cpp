@@ -34,7 +34,8 @@ void build_system_stats(const SessionTable& table, SystemTable& systems)
         directions[i] = static_cast<unsigned char>((holds(table.flags.texts[i], 'I') ? 1 : 0) |
                                                    (holds(table.flags.texts[i], 'O') ? 2 : 0));
     const auto fetch = [&](const Session& next) { __builtin_prefetch(&systems[next.address]); };
-    for_each_session(table, fetch, [&](const Session& s) {
+    const auto none = [](const Session&) {};
+    for_each_session(table, fetch, none, [&](const Session& s) {
         // A session's address id is its system's index until the sort.
         SystemStats& sys = systems[s.address];
         const unsigned direction = directions[s.flags];
