@@ -219,15 +219,13 @@ constexpr std::size_t quick_reach = quick_span + 8;
 struct Filing {
     static constexpr std::size_t lead = 4;
     SessionTable& table;
-    SystemTable& systems;
     SessionFields pending[lead] = {};
     std::uint64_t hashes[lead] = {};
     std::size_t first = 0; // the oldest line held back
     std::size_t count = 0;
 };
 
-// Files the oldest line held back as the newest session, registering its
-// address.
+// Files the oldest line held back as the newest session.
 void file_oldest(Filing& filing)
 {
     const SessionFields& f = filing.pending[filing.first];
@@ -236,11 +234,6 @@ void file_oldest(Filing& filing)
     --filing.count;
     SessionTable& table = filing.table;
     const std::uint32_t address = intern(table.addresses, f.address, hash);
-    if (address == filing.systems.size()) {
-        SystemStats sys;
-        sys.address = table.addresses.texts[address];
-        filing.systems.push_back(sys);
-    }
     Session s;
     s.start = f.start;
     s.duration = f.duration;
@@ -314,9 +307,11 @@ LineVerdict parse_session_fields(std::string_view line, const RunOptions& opts,
     return LineVerdict::selected;
 }
 
-ReadStatus read_history(int fd, const RunOptions& opts, const TimeWindow& window,
-                        SessionTable& table, SystemTable& systems,
-                        std::uint64_t& skipped)
+namespace {
+
+// Reads fd to its end, adding the selected sessions to table.
+ReadStatus read_sessions(int fd, const RunOptions& opts, const TimeWindow& window,
+                         SessionTable& table, std::uint64_t& skipped)
 {
     std::size_t capacity = block_size;
     // Zeroed bytes after the room for lines, so that any line's start has
@@ -324,7 +319,7 @@ ReadStatus read_history(int fd, const RunOptions& opts, const TimeWindow& window
     std::unique_ptr<char[]> buf(new char[capacity + quick_reach]());
     std::size_t held = 0; // bytes of an unfinished line at the front of buf
     bool held_may_hold_nul = false;
-    Filing filing{table, systems};
+    Filing filing{table};
     for (;;) {
         if (held == capacity) { // a line longer than the buffer
             std::unique_ptr<char[]> larger(new char[capacity * 2 + quick_reach]());
@@ -360,4 +355,22 @@ ReadStatus read_history(int fd, const RunOptions& opts, const TimeWindow& window
         held_may_hold_nul = held > 0 && may_hold_nul;
         std::memmove(buf.get(), begin, held);
     }
+}
+
+} // namespace
+
+ReadStatus read_history(int fd, const RunOptions& opts, const TimeWindow& window,
+                        SessionTable& table, SystemTable& systems,
+                        std::uint64_t& skipped)
+{
+    const ReadStatus status = read_sessions(fd, opts, window, table, skipped);
+    // One system per address, in the order of their ids, which is that of
+    // their first selected sessions; made at once, in a table of the right size.
+    systems.reserve(systems.size() + table.addresses.texts.size());
+    for (const std::string_view address : table.addresses.texts) {
+        SystemStats sys;
+        sys.address = address;
+        systems.push_back(sys);
+    }
+    return status;
 }

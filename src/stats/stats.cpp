@@ -77,7 +77,11 @@ void sort_systems(SystemTable& systems)
     });
     SystemTable sorted;
     sorted.reserve(systems.size());
-    for (const Key& k : keys)
-        sorted.push_back(systems[k.index]);
+    constexpr std::size_t lead = 8; // records are fetched this many ahead
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        if (i + lead < keys.size())
+            __builtin_prefetch(&systems[keys[i + lead].index]);
+        sorted.push_back(systems[keys[i].index]);
+    }
     systems.swap(sorted);
 }
