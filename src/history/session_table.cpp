@@ -39,7 +39,10 @@ std::uint64_t to_little_endian(std::uint64_t v)
 // Length class of v: 0 to 3 for 1, 2, 4 or 8 bytes.
 unsigned length_class(std::uint64_t v)
 {
-    return v <= 0xff ? 0 : v <= 0xffff ? 1 : v <= 0xffffffff ? 2 : 3;
+    // Counted, not chosen: sizes vary from session to session, and a
+    // branch on them would often be mispredicted.
+    return static_cast<unsigned>(v > 0xff) + static_cast<unsigned>(v > 0xffff) +
+           static_cast<unsigned>(v > 0xffffffff);
 }
 
 // Signed to unsigned, small magnitudes to small numbers.
