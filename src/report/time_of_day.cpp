@@ -4,7 +4,9 @@
 // Within one quarter hour local time runs evenly unless the zone changes
 // its offset or inserts a leap second there; both show when the time of
 // day at the stretch's two ends is compared with the seconds between them.
-// Times inside an even stretch are then derived from its first end.
+// Times inside an even stretch are then derived from its first end, and
+// the stretch is carried on through each next quarter hour whose end agrees
+// with it as well.
 #include "report/time_of_day.h"
 
 #include <ctime>
@@ -57,6 +59,17 @@ bool runs_evenly(std::int64_t a, const TimeOfDay& a_tod, std::int64_t b)
     return (diff + seconds_per_day) % seconds_per_day == b - a;
 }
 
+// The time of day at t within the cache's even stretch.
+TimeOfDay derived(const TimeOfDayCache& cache, std::int64_t t)
+{
+    const std::int64_t s = (cache.seconds_at_from + (t - cache.from)) % seconds_per_day;
+    TimeOfDay tod;
+    tod.hour = static_cast<int>(s / 3600);
+    tod.minute = static_cast<int>(s % 3600 / 60);
+    tod.second = static_cast<int>(s % 60);
+    return tod;
+}
+
 } // namespace
 
 bool local_time_of_day(TimeOfDayCache& cache, std::int64_t start, TimeOfDay& tod)
@@ -64,8 +77,16 @@ bool local_time_of_day(TimeOfDayCache& cache, std::int64_t start, TimeOfDay& tod
     if (start < cache.from || start > cache.to) {
         const bool cacheable = start > -cache_limit && start < cache_limit;
         const std::int64_t s = cacheable ? span_start(start) : 0;
+        // The quarter hour right after the even stretch: one conversion, at
+        // its end, tells whether time runs evenly on through it.
+        if (cacheable && cache.from <= cache.to && s == cache.to + 1 && s != cache.uneven_span) {
+            if (runs_evenly(cache.to, derived(cache, cache.to), s + span - 1))
+                cache.to = s + span - 1;
+            else
+                cache.uneven_span = s;
+        }
         // A second time in one quarter hour: try to make it an even stretch.
-        if (cacheable && cache.have_last && start > cache.last && s == span_start(cache.last) &&
+        if (cacheable && (start < cache.from || start > cache.to) && cache.have_last && start > cache.last && s == span_start(cache.last) &&
             s != cache.uneven_span) {
             if (runs_evenly(cache.last, cache.last_tod, s + span - 1)) {
                 cache.from = cache.last;
@@ -83,10 +104,6 @@ bool local_time_of_day(TimeOfDayCache& cache, std::int64_t start, TimeOfDay& tod
             return ok;
         }
     }
-    const std::int64_t s =
-        (cache.seconds_at_from + (start - cache.from)) % seconds_per_day;
-    tod.hour = static_cast<int>(s / 3600);
-    tod.minute = static_cast<int>(s % 3600 / 60);
-    tod.second = static_cast<int>(s % 60);
+    tod = derived(cache, start);
     return true;
 }

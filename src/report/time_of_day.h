@@ -9,8 +9,8 @@ struct TimeOfDay {
     int second = 0; // 60 during a leap second
 };
 
-// A stretch of time, at most a quarter of an hour, over which local time
-// was seen to run evenly, and the last time converted in full.
+// A stretch of time, made of quarter hours, over which local time was
+// seen to run evenly, and the last time converted in full.
 struct TimeOfDayCache {
     std::int64_t from = 1;
     std::int64_t to = 0; // empty while from > to
