@@ -75,13 +75,23 @@ void sort_systems(SystemTable& systems)
         // string_view compares bytes as unsigned, a prefix first.
         return systems[a.index].address < systems[b.index].address;
     });
-    SystemTable sorted;
-    sorted.reserve(systems.size());
-    constexpr std::size_t lead = 8; // records are fetched this many ahead
+    // Each record moves once, along the cycles of the new order, within
+    // the table: a second table would be as large again, in fresh pages.
+    constexpr std::uint32_t placed = UINT32_MAX;
     for (std::size_t i = 0; i < keys.size(); ++i) {
-        if (i + lead < keys.size())
-            __builtin_prefetch(&systems[keys[i + lead].index]);
-        sorted.push_back(systems[keys[i].index]);
+        if (keys[i].index == placed || keys[i].index == i)
+            continue;
+        const SystemStats held = systems[i];
+        std::size_t to = i;
+        for (;;) {
+            const std::size_t from = keys[to].index;
+            keys[to].index = placed;
+            if (from == i) {
+                systems[to] = held;
+                break;
+            }
+            systems[to] = systems[from];
+            to = from;
+        }
     }
-    systems.swap(sorted);
 }

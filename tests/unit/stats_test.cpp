@@ -84,4 +84,34 @@ TEST(sort_systems, bytewise_unsigned_prefix_first)
                                                "A", "z", "\xc3\xa9"}));
 }
 
+TEST(sort_systems, records_move_whole_in_any_order)
+{
+    // Many systems in a scrambled order, each record marked by its sums.
+    SystemTable systems;
+    std::vector<std::string> addresses;
+    for (std::uint32_t i = 0; i < 5000; ++i)
+        addresses.push_back("2:" + std::to_string(i * 7919 % 5003) + "/" + std::to_string(i % 7));
+    for (std::size_t i = 0; i < addresses.size(); ++i) {
+        SystemStats sys;
+        sys.address = addresses[i];
+        sys.sessions = static_cast<std::uint32_t>(i);
+        sys.sent = static_cast<std::int64_t>(i) * 3;
+        systems.push_back(sys);
+    }
+    sort_systems(systems);
+    ASSERT_EQ(systems.size(), addresses.size());
+    std::vector<bool> seen(addresses.size());
+    for (std::size_t i = 0; i < systems.size(); ++i) {
+        if (i > 0) {
+            EXPECT_LT(systems[i - 1].address, systems[i].address) << i;
+        }
+        const std::uint32_t mark = systems[i].sessions;
+        ASSERT_LT(mark, addresses.size());
+        EXPECT_FALSE(seen[mark]);
+        seen[mark] = true;
+        EXPECT_EQ(systems[i].address, addresses[mark]);
+        EXPECT_EQ(systems[i].sent, std::int64_t{mark} * 3);
+    }
+}
+
 } // namespace
