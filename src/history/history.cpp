@@ -108,10 +108,11 @@ const char* find_comma(const char* p, const char* end)
 }
 
 // Lines of at most this many bytes, line feed included, can be split by
-// looking at all their bytes at once.
+// looking at all their bytes at once; line feeds are looked for as many
+// bytes at a time.
 constexpr std::size_t quick_span = 64;
-// What that reads from a line's start: the reader keeps this many bytes
-// readable after every line's start.
+// What that reads from a line's start, or from any place before the end of
+// what was read: the reader keeps this many bytes readable after either.
 constexpr std::size_t quick_reach = quick_span + 8;
 
 // The value of the n digits (1 to 8) at p, all eight bytes readable.
@@ -313,7 +314,7 @@ ReadStatus read_sessions(int fd, const RunOptions& opts, const TimeWindow& windo
                          SessionTable& table, std::uint64_t& skipped)
 {
     std::size_t capacity = block_size;
-    // Zeroed bytes after the room for lines, so that any line's start has
+    // Zeroed bytes after the room for lines, so that any place in it has
     // quick_reach readable bytes after it.
     std::unique_ptr<char[]> buf(new char[capacity + quick_reach]());
     std::size_t held = 0; // bytes of an unfinished line at the front of buf
@@ -342,11 +343,26 @@ ReadStatus read_sessions(int fd, const RunOptions& opts, const TimeWindow& windo
         const bool may_hold_nul =
             held_may_hold_nul ||
             std::memchr(scan, '\0', static_cast<std::size_t>(end - scan)) != nullptr;
-        while (const void* lf = std::memchr(scan, '\n', static_cast<std::size_t>(end - scan))) {
-            const char* next = static_cast<const char*>(lf) + 1;
+        // Line feeds are marked 64 bytes at a time; one look serves every
+        // line that ends in those bytes.
+        const auto feeds_at = [end](const char* at) {
+            return scan_feeds(reinterpret_cast<const unsigned char*>(at)) &
+                   bits_below(static_cast<std::size_t>(end - at));
+        };
+        const char* marked = scan;
+        std::uint64_t feeds = feeds_at(marked);
+        for (;;) {
+            while (feeds == 0 && end - marked > static_cast<std::ptrdiff_t>(quick_span)) {
+                marked += quick_span;
+                feeds = feeds_at(marked);
+            }
+            if (feeds == 0)
+                break;
+            const char* next = marked + std::countr_zero(feeds) + 1;
+            feeds &= feeds - 1;
             handle_line(std::string_view(begin, static_cast<std::size_t>(next - begin)),
                         may_hold_nul, opts, window, filing, skipped);
-            begin = scan = next;
+            begin = next;
         }
         while (filing.count > 0) // their texts are in the buffer, which moves now
             file_oldest(filing);

@@ -1,4 +1,4 @@
-// line_scan.h - the commas and digits of 64 bytes, found at once.
+// line_scan.h - the line feeds, commas and digits of 64 bytes, found at once.
 #pragma once
 
 #include <cstdint>
@@ -60,5 +60,39 @@ inline LineMarks scan_line(const unsigned char* p)
     return marks;
 #else
     return scan_line_portable(p);
+#endif
+}
+
+// Bit i set where byte i of the 64 bytes at p is a line feed; any processor.
+inline std::uint64_t scan_feeds_portable(const unsigned char* p)
+{
+    constexpr std::uint64_t ones = 0x0101010101010101ULL;
+    constexpr std::uint64_t low7 = 0x7f7f7f7f7f7f7f7fULL;
+    std::uint64_t feeds = 0;
+    for (unsigned i = 0; i < 8; ++i) {
+        std::uint64_t w = 0;
+        for (unsigned k = 0; k < 8; ++k)
+            w |= std::uint64_t{p[8 * i + k]} << (8 * k);
+        const std::uint64_t x = w ^ (ones * '\n');
+        const std::uint64_t feed = ~((((x & low7) + low7) | x)) & ~low7;
+        feeds |= ((feed >> 7) * 0x0102040810204080ULL >> 56) << (8 * i);
+    }
+    return feeds;
+}
+
+// The same, sixteen bytes at a time where the processor has the means.
+inline std::uint64_t scan_feeds(const unsigned char* p)
+{
+#if defined(__SSE2__)
+    const __m128i feed = _mm_set1_epi8('\n');
+    std::uint64_t feeds = 0;
+    for (unsigned i = 0; i < 4; ++i) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * i));
+        feeds |= std::uint64_t{static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, feed)))}
+                 << (16 * i);
+    }
+    return feeds;
+#else
+    return scan_feeds_portable(p);
 #endif
 }

@@ -241,16 +241,20 @@ TEST(read_history, one_system_per_address_in_first_seen_order)
     EXPECT_EQ(r.skipped, 1U);
 }
 
-TEST(scan_line, marks_every_comma_and_digit_of_64_bytes)
+TEST(scan_line, marks_every_feed_comma_and_digit_of_64_bytes)
 {
     unsigned char bytes[64];
     for (unsigned round = 0; round < 256; ++round) {
         LineMarks want;
+        std::uint64_t want_feeds = 0;
         for (unsigned i = 0; i < 64; ++i) {
             bytes[i] = static_cast<unsigned char>(round + i * 37);
             want.commas |= std::uint64_t{bytes[i] == ','} << i;
             want.digits |= std::uint64_t{bytes[i] >= '0' && bytes[i] <= '9'} << i;
+            want_feeds |= std::uint64_t{bytes[i] == '\n'} << i;
         }
+        EXPECT_EQ(scan_feeds(bytes), want_feeds) << round;
+        EXPECT_EQ(scan_feeds_portable(bytes), want_feeds) << round;
         for (const LineMarks got : {scan_line(bytes), scan_line_portable(bytes)}) {
             EXPECT_EQ(got.commas, want.commas) << round;
             EXPECT_EQ(got.digits, want.digits) << round;
