@@ -17,22 +17,14 @@ constexpr std::size_t block_size = 256 * 1024;
 // through a pointer held in memory would force it back to memory on every
 // step.
 
-// The first comma at or after p, or end; eight bytes at a time where it can.
+// The first comma at or after p, or end; eight bytes at a time.
 const char* find_comma(const char* p, const char* end)
 {
-    if constexpr (std::endian::native == std::endian::little) {
-        constexpr std::uint64_t ones = 0x0101010101010101ULL;
-        constexpr std::uint64_t highs = 0x8080808080808080ULL;
-        for (; end - p >= 8; p += 8) {
-            std::uint64_t w;
-            std::memcpy(&w, p, 8);
-            const std::uint64_t x = w ^ (ones * ',');
-            // High bit set in the first byte of x that is zero; any false
-            // marks stand only above that byte.
-            const std::uint64_t zero = (x - ones) & ~x & highs;
-            if (zero != 0)
-                return p + std::countr_zero(zero) / 8;
-        }
+    for (; end - p >= 8; p += 8) {
+        const std::uint64_t commas =
+            word_marks::first_equal(word_marks::load(reinterpret_cast<const unsigned char*>(p)), ',');
+        if (commas != 0)
+            return p + std::countr_zero(commas) / 8;
     }
     while (p < end && *p != ',')
         ++p;

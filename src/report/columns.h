@@ -1,10 +1,13 @@
-// columns.h - the numeric columns shared by both tables.
+// columns.h - the columns shared by both tables.
 #pragma once
 
+#include "history/text_pool.h"
 #include "report/writer.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
+#include <string_view>
 
 // The widest text a column formatter writes: three pieces of a negative
 // duration, 20 digits each, and their separators.
@@ -43,6 +46,23 @@ inline void print_size(Writer& out, std::int64_t bytes)
 inline void print_rate(Writer& out, std::int64_t rate)
 {
     out.commit(format_rate(out.room(column_max), rate));
+}
+
+// The address column of both tables.
+inline constexpr std::size_t address_width = 16;
+static_assert(address_width <= padded_width);
+
+// An address from the text pool, left-justified in the address column. A
+// short one is copied whole with the blanks the pool keeps after it.
+inline void print_address(Writer& out, std::string_view address)
+{
+    if (out.terminal || address.size() > address_width) {
+        out.put_field_left(address, address_width);
+        return;
+    }
+    char* p = out.room(address_width);
+    std::memcpy(p, address.data(), address_width);
+    out.commit(p + address_width);
 }
 
 // bytes / seconds truncated toward zero; 0 for no time, and the one

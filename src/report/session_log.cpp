@@ -14,21 +14,6 @@ constexpr std::string_view heading =
 constexpr std::string_view rule =
     "--------------------------------------------------------------\n";
 
-constexpr std::size_t address_width = 16;
-static_assert(address_width <= padded_width);
-
-// A text from the pool, left-justified in the address column.
-void put_address(Writer& out, std::string_view text)
-{
-    if (out.terminal || text.size() > address_width) {
-        out.put_field_left(text, address_width);
-        return;
-    }
-    char* p = out.room(address_width);
-    std::memcpy(p, text.data(), address_width); // the pool's blanks pad it
-    out.commit(p + address_width);
-}
-
 // A text from the pool, right-justified in three columns.
 void put_flags(Writer& out, std::string_view text)
 {
@@ -53,7 +38,7 @@ void print_row(Writer& out, TimeOfDayCache& clock, const SessionTable& table,
 {
     const std::int64_t traffic = wrapping_add(s.sent, s.received);
     print_time_of_day(out, clock, s.start);
-    put_address(out, table.addresses.texts[s.address]);
+    print_address(out, table.addresses.texts[s.address]);
     print_duration(out, s.duration);
     put_flags(out, table.flags.texts[s.flags]);
     // The rest of the row at once: the mark, three sizes, the rate.

@@ -30,7 +30,7 @@ void print_row(Writer& out, const SystemStats& sys, ReportTotals& totals)
     const ReportTotals row{sys.online,  sys.out_online, sys.in_online,
                            wrapping_add(sys.sent, sys.received),
                            sys.sent,    sys.received,   sys.out_sessions, sys.in_sessions};
-    out.put_field_left(sys.address, 16);
+    print_address(out, sys.address);
     out.put_uint(sys.sessions, 3);
     out.put(' ');
     print_middle(out, row);

@@ -19,5 +19,7 @@ struct ReportTotals {
 };
 
 // Prints one row per system, in table order, then the totals line and an
-// empty line; session_count is the number of sessions in the log.
+// empty line; session_count is the number of sessions in the log. The
+// addresses are views into the session table's text pool, as the reader
+// makes them.
 void print_summary(Writer& out, const SystemTable& systems, std::uint64_t session_count);
