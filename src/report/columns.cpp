@@ -105,29 +105,15 @@ char* format_count(char* p, std::uint32_t n)
     return p;
 }
 
-char* format_size(char* p, std::int64_t v)
-{
-    if (v >= 0 && v < kilo)
-        return put_small(p, as_unsigned(v)) + 1;
-    if (v >= kilo && v < mega)
-        return put_small_scaled(p, as_unsigned(v >> 10), 'k') + 1;
-    if (v >= mega && (v >> 20) < kilo)
-        return put_small_scaled(p, as_unsigned(v >> 20), 'm') + 1;
-    if (v >= mega) {
-        p = format_uint(p, as_unsigned(v >> 20), 4, ' ');
-        return put_text(p, "m ", 2);
-    }
-    p = format_uint(p, as_unsigned(v), 5, ' '); // negative: its bit pattern
-    *p++ = ' ';
-    return p;
-}
+namespace {
 
-char* format_rate(char* p, std::int64_t v)
+// v in five columns: in k from k_from (at least 1024) and in m from
+// 1048576; negative values as their bit pattern.
+char* format_scaled(char* p, std::int64_t v, std::int64_t k_from)
 {
-    // Rates stay unscaled below 100000, not 1024 as sizes do.
     if (v >= 0 && v < kilo)
         return put_small(p, as_unsigned(v));
-    if (v >= 100000 && v < mega)
+    if (v >= k_from && v < mega)
         return put_small_scaled(p, as_unsigned(v >> 10), 'k');
     if (v >= mega && (v >> 20) < kilo)
         return put_small_scaled(p, as_unsigned(v >> 20), 'm');
@@ -137,6 +123,21 @@ char* format_rate(char* p, std::int64_t v)
         return p;
     }
     return format_uint(p, as_unsigned(v), 5, ' ');
+}
+
+} // namespace
+
+char* format_size(char* p, std::int64_t v)
+{
+    p = format_scaled(p, v, kilo);
+    *p++ = ' ';
+    return p;
+}
+
+char* format_rate(char* p, std::int64_t v)
+{
+    // Rates stay unscaled below 100000, not 1024 as sizes do.
+    return format_scaled(p, v, 100000);
 }
 
 std::int64_t divide_rate(std::int64_t bytes, std::int64_t seconds)
