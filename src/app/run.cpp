@@ -1,7 +1,8 @@
 // run.cpp - the run driver: arguments, phases, messages and exit status.
 #include "app/run.h"
 
-#include "history/history.h"
+#include "history/reader.h"
+#include "report/local_time.h"
 #include "report/session_log.h"
 #include "report/summary.h"
 #include "report/writer.h"
@@ -19,7 +20,11 @@
 
 namespace {
 
-constexpr std::int64_t seconds_per_day = 86400;
+// Name and version, with the platform suffix.
+constexpr std::string_view version_text = "Qelmar v0.4/bsd";
+
+// Release date printed beside the version in the usage text.
+constexpr std::string_view release_date = "05-06-02";
 
 // Writes the pieces of one message to fd, in one call where the system
 // takes them whole, and without allocating: messages also follow the report.
@@ -95,6 +100,15 @@ bool parse_arguments(int argc, const char* const* argv, RunOptions& opts)
     return true;
 }
 
+Selection selection_of(const RunOptions& opts, Clock clock)
+{
+    Selection sel;
+    sel.line_name = opts.line_name;
+    if (opts.scope == ReportScope::recent)
+        sel.window = recent_window(clock);
+    return sel;
+}
+
 TimeWindow recent_window(Clock clock)
 {
     const std::int64_t first = clock();
@@ -121,7 +135,7 @@ int run(int argc, const char* const* argv, int out_fd, int err_fd, Clock clock)
         return 0;
     }
 
-    const int fd = ::open(argv[argc - 1], O_RDONLY);
+    const int fd = ::open(opts.history_path, O_RDONLY);
     if (fd < 0) {
         put_message(err_fd, "Cannot open input file '", opts.history_path, "'.\n");
         return 1;
@@ -131,19 +145,15 @@ int run(int argc, const char* const* argv, int out_fd, int err_fd, Clock clock)
     // Load the zone before reading, so the log's conversions find it ready.
     tzset();
     SessionTable sessions;
-    SystemTable systems;
-    const TimeWindow window = recent_window(clock);
     std::uint64_t skipped = 0;
-    if (read_history(fd, opts, window, sessions, systems, skipped) != ReadStatus::ok) {
+    if (read_history(fd, selection_of(opts, clock), sessions, skipped) != ReadStatus::ok) {
         put_message(err_fd, "Cannot read input file '", opts.history_path, "'.\n");
         return 1;
     }
 
-    if (!systems.empty()) {
-        build_system_stats(sessions, systems);
-        if (systems.size() > 1)
-            sort_systems(systems);
-    }
+    SystemTable systems = build_system_stats(sessions);
+    if (systems.size() > 1)
+        sort_systems(systems);
     print_summary(out, systems, sessions.count);
     print_session_log(out, sessions, version_text);
     const bool written = out.flush();

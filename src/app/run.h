@@ -2,6 +2,7 @@
 #pragma once
 
 #include "app/options.h"
+#include "history/selection.h"
 
 #include <cstdint>
 
@@ -17,6 +18,9 @@ bool parse_arguments(int argc, const char* const* argv, RunOptions& opts);
 
 // The window of the last 24 hours, from two readings of clock.
 TimeWindow recent_window(Clock clock);
+
+// What the reader keeps for opts: the line, and the window of its scope.
+Selection selection_of(const RunOptions& opts, Clock clock);
 
 // Runs the tool on argv (argv[0] is the program's name), writing the report
 // to out_fd and messages to err_fd; returns the exit status.

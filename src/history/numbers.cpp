@@ -12,10 +12,8 @@ bool is_space(char c)
 
 } // namespace
 
-std::int64_t read_number(std::string_view field)
+const char* scan_number_general(const char* p, const char* end, std::int64_t& value)
 {
-    const char* p = field.data();
-    const char* end = p + field.size();
     while (p < end && is_space(*p))
         ++p;
     bool negative = false;
@@ -39,6 +37,7 @@ std::int64_t read_number(std::string_view field)
     }
     if (saturated)
         magnitude = limit;
-    return negative ? static_cast<std::int64_t>(0 - magnitude)
-                    : static_cast<std::int64_t>(magnitude);
+    value = negative ? static_cast<std::int64_t>(0 - magnitude)
+                     : static_cast<std::int64_t>(magnitude);
+    return p;
 }

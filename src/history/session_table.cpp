@@ -6,10 +6,11 @@
 // ones folded so that small magnitudes stay short. Lengths up front let
 // every number be read with one load and a mask, without a branch per byte.
 // Blocks are never copied as the table grows.
-#include "history/history.h"
+#include "history/session_table.h"
+
+#include "history/cpu.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstring>
 
 namespace {
@@ -24,17 +25,6 @@ constexpr std::size_t tail = 8;
 
 constexpr std::uint64_t masks[] = {0xff, 0xffff, 0xffffffff, ~std::uint64_t{0}};
 constexpr std::size_t lengths[] = {1, 2, 4, 8};
-
-std::uint64_t to_little_endian(std::uint64_t v)
-{
-    if constexpr (std::endian::native == std::endian::big) {
-        std::uint64_t r = 0;
-        for (int i = 0; i < 8; ++i, v >>= 8)
-            r = r << 8 | (v & 0xff);
-        return r;
-    }
-    return v;
-}
 
 // Length class of v: 0 to 3 for 1, 2, 4 or 8 bytes.
 unsigned length_class(std::uint64_t v)
@@ -59,10 +49,9 @@ std::int64_t unfold(std::uint64_t u)
 // Reads the number of length class c at p and steps past it.
 std::uint64_t take(const unsigned char*& p, unsigned c)
 {
-    std::uint64_t v;
-    std::memcpy(&v, p, 8);
+    const std::uint64_t v = cpu::load_le64(p);
     p += lengths[c];
-    return to_little_endian(v) & masks[c];
+    return v & masks[c];
 }
 
 } // namespace
@@ -92,8 +81,7 @@ void append_session(SessionTable& table, const Session& s)
     unsigned control = 0;
     for (int i = 0; i < 6; ++i) {
         const unsigned c = length_class(values[i]);
-        const std::uint64_t le = to_little_endian(values[i]);
-        std::memcpy(p, &le, 8); // the bytes past its length are overwritten or zeroed next
+        cpu::store_le(p, values[i]); // the bytes past its length are overwritten or zeroed next
         p += lengths[c];
         control |= c << (2 * i);
     }

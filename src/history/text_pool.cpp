@@ -1,7 +1,8 @@
 // text_pool.cpp - distinct byte strings behind an open-addressing index.
 #include "history/text_pool.h"
 
-#include <bit>
+#include "history/cpu.h"
+
 #include <cstring>
 #include <new>
 
@@ -35,11 +36,10 @@ void grow_slots(TextPool& pool)
     pool.slots.swap(slots);
 }
 
-// Copies text into the chunks, blanks after a short one; a long text gets
-// a chunk of its own.
+// Copies text into the chunks; a long text gets a chunk of its own.
 std::string_view store(TextPool& pool, std::string_view text)
 {
-    const std::size_t size = text.size() < padded_width ? padded_width : text.size();
+    const std::size_t size = text.size();
     char* p;
     if (size > chunk_size / 4) {
         pool.chunks.emplace_back(new char[size]);
@@ -54,14 +54,13 @@ std::string_view store(TextPool& pool, std::string_view text)
         pool.chunk_next += size;
         pool.chunk_left -= size;
     }
-    if (!text.empty())
-        std::memcpy(p, text.data(), text.size());
-    std::memset(p + text.size(), ' ', size - text.size());
-    return {p, text.size()};
+    if (size != 0)
+        std::memcpy(p, text.data(), size);
+    return {p, size};
 }
 
-// Whether slot holds text.
-bool holds(const TextSlot& slot, std::string_view text)
+// Whether slot stands for text.
+bool slot_holds(const TextSlot& slot, std::string_view text)
 {
     if (slot.length != text.size())
         return false;
@@ -78,7 +77,7 @@ std::uint32_t intern_long(TextPool& pool, std::string_view text, std::uint64_t h
     if (!pool.slots.empty()) {
         const std::size_t mask = pool.slots.size() - 1;
         for (std::size_t i = h & mask; pool.slots[i].id_plus_one != 0; i = (i + 1) & mask) {
-            if (pool.slots[i].hash == h && holds(pool.slots[i], text))
+            if (pool.slots[i].hash == h && slot_holds(pool.slots[i], text))
                 return pool.slots[i].id_plus_one - 1;
         }
     }
@@ -104,20 +103,6 @@ std::uint32_t intern_long(TextPool& pool, std::string_view text, std::uint64_t h
     return id;
 }
 
-std::uint64_t load64(const char* p)
-{
-    std::uint64_t w;
-    std::memcpy(&w, p, 8);
-    return w;
-}
-
-std::uint64_t load32(const char* p)
-{
-    std::uint32_t w;
-    std::memcpy(&w, p, 4);
-    return w;
-}
-
 // The first, middle and last of one to three bytes, which with the length
 // tell every byte.
 std::uint64_t tiny_bytes(const char* p, std::size_t n)
@@ -131,15 +116,13 @@ std::uint64_t tiny_bytes(const char* p, std::size_t n)
 // other texts.
 std::uint64_t short_key(std::string_view text)
 {
-    if constexpr (std::endian::native != std::endian::little)
-        return 0;
     const char* p = text.data();
     const std::size_t n = text.size();
     if (n >= 8 || n == 0)
         return 0;
     // Two overlapping loads; the shared bytes agree.
     const std::uint64_t bytes =
-        n >= 4 ? load32(p) | load32(p + n - 4) << (8 * (n - 4)) : tiny_bytes(p, n);
+        n >= 4 ? cpu::load_le32(p) | std::uint64_t{cpu::load_le32(p + n - 4)} << (8 * (n - 4)) : tiny_bytes(p, n);
     return bytes | std::uint64_t{n} << 56;
 }
 
@@ -160,13 +143,13 @@ std::uint64_t hash_text(std::string_view text)
     std::uint64_t a = 0;
     std::uint64_t b = 0;
     if (n >= 8) {
-        a = load64(p);
-        b = load64(p + n - 8);
+        a = cpu::load_le64(p);
+        b = cpu::load_le64(p + n - 8);
         for (std::size_t i = 8; i + 8 < n; i += 8)
-            a = (a ^ load64(p + i)) * 0x9fb21c651e98df25ULL;
+            a = (a ^ cpu::load_le64(p + i)) * 0x9fb21c651e98df25ULL;
     } else if (n >= 4) {
-        a = load32(p);
-        b = load32(p + n - 4);
+        a = cpu::load_le32(p);
+        b = cpu::load_le32(p + n - 4);
     } else if (n > 0) {
         a = tiny_bytes(p, n);
     }
@@ -201,8 +184,7 @@ std::uint32_t intern(TextPool& pool, std::string_view text)
     return intern(pool, text, hash_text(text));
 }
 
-void prefetch_slot(const TextPool& pool, std::uint64_t hash)
+const void* index_slot(const TextPool& pool, std::uint64_t hash)
 {
-    if (!pool.slots.empty())
-        __builtin_prefetch(&pool.slots[hash & (pool.slots.size() - 1)]);
+    return pool.slots.empty() ? nullptr : &pool.slots[hash & (pool.slots.size() - 1)];
 }

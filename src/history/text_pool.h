@@ -17,10 +17,6 @@ struct TextSlot {
     char bytes[16] = {};          // the text, or a pointer to it
 };
 
-// A stored text shorter than this is followed by blanks up to it, so that
-// a short text can be copied as a padded column in one move.
-inline constexpr std::size_t padded_width = 16;
-
 // Texts live in fixed chunks that never move, so the views stay valid for
 // the life of the pool; ids count up from 0 in order of first appearance.
 struct TextPool {
@@ -76,6 +72,6 @@ std::uint32_t intern(TextPool& pool, std::string_view text, std::uint64_t hash);
 // The same, hashing text only when it must be looked up in the index.
 std::uint32_t intern(TextPool& pool, std::string_view text);
 
-// Asks the processor to fetch the slot where a text of this hash is looked
-// up first, ahead of the lookup.
-void prefetch_slot(const TextPool& pool, std::uint64_t hash);
+// Where the index looks first for a text of this hash: what a lookup will
+// read, for fetching ahead of it. Null while the index is empty.
+const void* index_slot(const TextPool& pool, std::uint64_t hash);

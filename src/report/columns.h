@@ -1,7 +1,6 @@
 // columns.h - the columns shared by both tables.
 #pragma once
 
-#include "history/text_pool.h"
 #include "report/writer.h"
 
 #include <cstddef>
@@ -48,21 +47,10 @@ inline void print_rate(Writer& out, std::int64_t rate)
     out.commit(format_rate(out.room(column_max), rate));
 }
 
-// The address column of both tables.
-inline constexpr std::size_t address_width = 16;
-static_assert(address_width <= padded_width);
-
-// An address from the text pool, left-justified in the address column. A
-// short one is copied whole with the blanks the pool keeps after it.
+// An address, left-justified in the address column of both tables.
 inline void print_address(Writer& out, std::string_view address)
 {
-    if (out.terminal || address.size() > address_width) {
-        out.put_field_left(address, address_width);
-        return;
-    }
-    char* p = out.room(address_width);
-    std::memcpy(p, address.data(), address_width);
-    out.commit(p + address_width);
+    out.put_field_left(address, 16);
 }
 
 // bytes / seconds truncated toward zero; 0 for no time, and the one

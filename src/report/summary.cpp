@@ -1,10 +1,23 @@
 // summary.cpp - the per-system table and its totals line.
 #include "report/summary.h"
 
+#include "history/look_ahead.h"
 #include "history/numbers.h"
 #include "report/columns.h"
 
 namespace {
+
+// Sums over all rows of the summary.
+struct ReportTotals {
+    std::int64_t online = 0;
+    std::int64_t out_online = 0;
+    std::int64_t in_online = 0;
+    std::int64_t traffic = 0;
+    std::int64_t sent = 0;
+    std::int64_t received = 0;
+    std::uint32_t out_sessions = 0;
+    std::uint32_t in_sessions = 0;
+};
 
 constexpr std::string_view heading =
     "Address         Ses  Online    O  Out.onl   I  Inc.onl Traff   Out   Inc   CPS\n";
@@ -54,14 +67,11 @@ void print_summary(Writer& out, const SystemTable& systems, std::uint64_t sessio
     out.put(heading);
     out.put(rule);
     ReportTotals totals;
-    // The addresses lie in first-seen order, not in this one: each is
-    // fetched a few rows early.
-    constexpr std::size_t lead = 8;
-    for (std::size_t i = 0; i < systems.size(); ++i) {
-        if (i + lead < systems.size())
-            __builtin_prefetch(systems[i + lead].address.data());
-        print_row(out, systems[i], totals);
-    }
+    // The rows stand in address order, the addresses in order of first
+    // appearance: each is fetched a few rows early.
+    for_each_ahead<8>(
+        systems, [](const SystemStats& sys) { return sys.address.data(); },
+        [&](const SystemStats& sys) { print_row(out, sys, totals); });
     out.put(rule);
 
     out.put("Total: ");

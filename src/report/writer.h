@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <string_view>
 
 // "00" to "99", two bytes each.
@@ -23,14 +24,15 @@ struct Writer {
     static constexpr std::size_t capacity = 64 * 1024;
 
     // terminal: show control bytes of texts from the file as '?'.
-    explicit Writer(int fd, bool terminal = false) : fd(fd), terminal(terminal) {}
+    explicit Writer(int fd, bool terminal = false)
+        : fd(fd), terminal(terminal), storage(new char[capacity]), buf(storage.get())
+    {
+    }
     Writer(const Writer&) = delete;
     Writer& operator=(const Writer&) = delete;
 
     void put(std::string_view text)
     {
-        if (used > capacity)
-            __builtin_unreachable(); // tells the compiler the room below never wraps
         if (text.size() <= capacity - used) {
             std::memcpy(buf + used, text.data(), text.size());
             used += text.size();
@@ -68,13 +70,16 @@ struct Writer {
     // What is held and not yet written.
     std::string_view pending() const { return {buf, used}; }
 
+private:
     int fd;
     bool terminal;
     bool failed = false;
     std::size_t used = 0;
-    char buf[capacity];
+    // Taken once, at the start: printing allocates nothing. On the heap, so
+    // that the program runs in a small stack.
+    std::unique_ptr<char[]> storage;
+    char* buf;
 
-private:
     void put_fill(char fill, std::size_t n);
     void put_field(std::string_view text);
     void put_long(std::string_view text);

@@ -4,14 +4,13 @@
 #include "history/numbers.h"
 
 #include <algorithm>
-#include <cstring>
 #include <vector>
 
 namespace {
 
-bool holds(std::string_view text, char c)
+bool has_letter(std::string_view text, char c)
 {
-    return !text.empty() && std::memchr(text.data(), c, text.size()) != nullptr;
+    return text.find(c) != std::string_view::npos;
 }
 
 // Eight bytes of text from offset as a number that orders like the bytes,
@@ -26,18 +25,21 @@ std::uint64_t address_prefix(std::string_view text, std::size_t offset)
 
 } // namespace
 
-void build_system_stats(const SessionTable& table, SystemTable& systems)
+SystemTable build_system_stats(const SessionTable& table)
 {
+    // An address's id is its system's index here: ids count up in order of
+    // first appearance.
+    SystemTable systems(table.addresses.texts.size());
+    for (std::size_t i = 0; i < systems.size(); ++i)
+        systems[i].address = table.addresses.texts[i];
     // The direction letters of each distinct flags text, looked up once.
     std::vector<unsigned char> directions(table.flags.texts.size());
     for (std::size_t i = 0; i < directions.size(); ++i)
-        directions[i] = static_cast<unsigned char>((holds(table.flags.texts[i], 'I') ? 1 : 0) |
-                                                   (holds(table.flags.texts[i], 'O') ? 2 : 0));
-    const auto fetch = [&](const Session& next) { __builtin_prefetch(&systems[next.address]); };
-    const auto none = [](const Session&) {};
-    for_each_session(table, fetch, none, [&](const Session& s) {
-        // A session's address id is its system's index until the sort.
-        SystemStats& sys = systems[s.address];
+        directions[i] = static_cast<unsigned char>((has_letter(table.flags.texts[i], 'I') ? 1 : 0) |
+                                                   (has_letter(table.flags.texts[i], 'O') ? 2 : 0));
+    const auto system_of = [&](const Session& s) { return &systems[s.address]; };
+    for_each_session(table, system_of, [&](const Session& s) {
+        SystemStats& sys = *system_of(s);
         const unsigned direction = directions[s.flags];
         sys.online = wrapping_add(sys.online, s.duration);
         sys.sent = wrapping_add(sys.sent, s.sent);
@@ -52,6 +54,7 @@ void build_system_stats(const SessionTable& table, SystemTable& systems)
             sys.out_online = wrapping_add(sys.out_online, s.duration);
         }
     });
+    return systems;
 }
 
 void sort_systems(SystemTable& systems)

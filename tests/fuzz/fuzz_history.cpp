@@ -5,8 +5,7 @@
 // clarity alone; and by run() in both scopes, which must end with status 0
 // (the file is always readable) and write only to its scratch descriptors.
 #include "app/run.h"
-#include "history/history.h"
-#include "history/numbers.h"
+#include "history/reader.h"
 #include "stats/stats.h"
 
 #include <cerrno>
@@ -58,7 +57,7 @@ std::int64_t add(std::int64_t a, std::int64_t b)
 }
 
 // The history rules, one line at a time, with no regard for speed.
-Model model(const std::string& data, const RunOptions& opts, const TimeWindow& window)
+Model model(const std::string& data, const Selection& sel)
 {
     Model m;
     std::size_t begin = 0;
@@ -75,14 +74,14 @@ Model model(const std::string& data, const RunOptions& opts, const TimeWindow& w
             f.push_back(text.substr(i, j - i));
             i = j;
         }
-        if (f.empty() || f[0] != opts.line_name)
+        if (f.empty() || f[0] != sel.line_name)
             continue;
         if (f.size() < 3) {
             ++m.skipped;
             continue;
         }
         const std::int64_t start = number(f[2]);
-        if (opts.scope == ReportScope::recent && (start < window.from || start > window.to))
+        if (sel.window && (start < sel.window->from || start > sel.window->to))
             continue;
         if (f.size() < 4) {
             ++m.skipped;
@@ -128,18 +127,15 @@ void require(bool ok, const char* what)
 }
 
 // The tool's reader, sums and order against the model.
-void compare(int fd, const std::string& data, const RunOptions& opts, const TimeWindow& window)
+void compare(int fd, const std::string& data, const Selection& sel)
 {
     ::lseek(fd, 0, SEEK_SET);
     SessionTable table;
-    SystemTable systems;
     std::uint64_t skipped = 0;
-    require(read_history(fd, opts, window, table, systems, skipped) == ReadStatus::ok, "read");
-    if (!systems.empty()) {
-        build_system_stats(table, systems);
-        sort_systems(systems);
-    }
-    const Model m = model(data, opts, window);
+    require(read_history(fd, sel, table, skipped) == ReadStatus::ok, "read");
+    SystemTable systems = build_system_stats(table);
+    sort_systems(systems);
+    const Model m = model(data, sel);
     require(skipped == m.skipped, "skipped count");
     require(table.count == m.sessions.size(), "session count");
     SessionCursor cursor;
@@ -194,12 +190,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
                                                 static_cast<ssize_t>(size))
         std::abort();
 
-    const TimeWindow window{now - 86400, now};
-    for (const ReportScope scope : {ReportScope::all, ReportScope::recent}) {
-        RunOptions opts;
-        opts.scope = scope;
-        opts.line_name = "tcpip";
-        compare(history_fd, data, opts, window);
+    for (const bool windowed : {false, true}) {
+        Selection sel;
+        sel.line_name = "tcpip";
+        if (windowed)
+            sel.window = TimeWindow{now - 86400, now};
+        compare(history_fd, data, sel);
     }
 
     for (const char* scope : {"-a", "-"}) {

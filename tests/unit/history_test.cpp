@@ -1,6 +1,7 @@
-#include "history/history.h"
-#include "history/line_scan.h"
+#include "history/cpu.h"
+#include "history/history_line.h"
 #include "history/numbers.h"
+#include "history/reader.h"
 
 #include "render.h"
 
@@ -14,51 +15,54 @@
 
 namespace {
 
-RunOptions options(ReportScope scope, std::string_view line = "tcpip")
-{
-    RunOptions opts;
-    opts.scope = scope;
-    opts.line_name = line;
-    return opts;
-}
+enum class Scope { all, recent };
 
-constexpr TimeWindow window{1000, 2000};
+// The sessions of line, and in the recent scope only those that started
+// from 1000 to 2000.
+Selection selection(Scope scope, std::string_view line = "tcpip")
+{
+    Selection sel;
+    sel.line_name = line;
+    if (scope == Scope::recent)
+        sel.window = TimeWindow{1000, 2000};
+    return sel;
+}
 
 TEST(parse_session_fields, verdicts)
 {
     using enum LineVerdict;
     const struct {
-        ReportScope scope;
+        Scope scope;
         std::string_view line;
         LineVerdict verdict;
     } cases[] = {
-        {ReportScope::all, "tcpip,9:99/1,900,125,I,1,0,0,0,100,100,70\n", selected},
-        {ReportScope::all, "tcpipx,9:99/1,900,125,I,1,0,0,0,100,100,70\n", dropped},
-        {ReportScope::all, "TCPIP,9:99/1,900,125,I,1,0,0,0,100,100,70\n", dropped},
-        {ReportScope::all, "tcpip\n", dropped},             // the line feed is in field 1
-        {ReportScope::all, ",,,,\n", dropped},              // no field at all
-        {ReportScope::all, "", dropped},
+        {Scope::all, "tcpip,9:99/1,900,125,I,1,0,0,0,100,100,70\n", selected},
+        {Scope::all, "tcpipx,9:99/1,900,125,I,1,0,0,0,100,100,70\n", dropped},
+        {Scope::all, "TCPIP,9:99/1,900,125,I,1,0,0,0,100,100,70\n", dropped},
+        {Scope::all, "tcpip\n", dropped},             // the line feed is in field 1
+        {Scope::all, ",,,,\n", dropped},              // no field at all
+        {Scope::all, "", dropped},
         // An empty field 2 moves the rest forward: the duration reads "I", 0.
-        {ReportScope::all, "tcpip,,900,125,I,1,0,0,0,100,100,70\n", dropped},
-        {ReportScope::all, "tcpip,9:99/1,900,0\n", dropped}, // zero duration wins
-        {ReportScope::all, "tcpip,9:99/1,900,-5,I,0,0,0,0,0,0,0\n", selected},
-        {ReportScope::all, "tcpip,9:99/1\n", incomplete},
-        {ReportScope::all, "tcpip,9:99/1,900\n", incomplete},
-        {ReportScope::all, "tcpip,9:99/1,900,125\n", incomplete},
-        {ReportScope::all, "tcpip,9:99/1,900,125,I,1,0,0,0,100,100\n", incomplete},
-        {ReportScope::all, "tcpip,9:99/1,900,125,I,1,0,0,0,100,100,\n", selected},
-        {ReportScope::all, "tcpip,9:99/1,5000,125,I,1,0,0,0,100,100,70\n", selected},
-        {ReportScope::recent, "tcpip,9:99/1,999,125,I,1,0,0,0,100,100,70\n", dropped},
-        {ReportScope::recent, "tcpip,9:99/1,1000,125,I,1,0,0,0,100,100,70\n", selected},
-        {ReportScope::recent, "tcpip,9:99/1,2000,125,I,1,0,0,0,100,100,70\n", selected},
-        {ReportScope::recent, "tcpip,9:99/1,2001,125,I,1,0,0,0,100,100,70\n", dropped},
-        {ReportScope::recent, "tcpip,9:99/1,5\n", dropped},     // outside, before the gap
-        {ReportScope::recent, "tcpip,9:99/1,1500\n", incomplete},
-        {ReportScope::recent, "tcpip,9:99/1\n", incomplete},
+        {Scope::all, "tcpip,,900,125,I,1,0,0,0,100,100,70\n", dropped},
+        {Scope::all, "tcpip,9:99/1,900,0\n", dropped}, // zero duration wins
+        {Scope::all, "tcpip,9:99/1,900,-5,I,0,0,0,0,0,0,0\n", selected},
+        {Scope::all, "tcpip,9:99/1\n", incomplete},
+        {Scope::all, "tcpip,9:99/1,900\n", incomplete},
+        {Scope::all, "tcpip,9:99/1,900,125\n", incomplete},
+        {Scope::all, "tcpip,9:99/1,900,125,I,1,0,0,0,100,100\n", incomplete},
+        {Scope::all, "tcpip,9:99/1,900,125,I,1,0,0,0,100,100,\n", selected},
+        {Scope::all, "tcpip,9:99/1,5000,125,I,1,0,0,0,100,100,70\n", selected},
+        {Scope::recent, "tcpip,9:99/1,999,125,I,1,0,0,0,100,100,70\n", dropped},
+        {Scope::recent, "tcpip,9:99/1,1000,125,I,1,0,0,0,100,100,70\n", selected},
+        {Scope::recent, "tcpip,9:99/1,2000,125,I,1,0,0,0,100,100,70\n", selected},
+        {Scope::recent, "tcpip,9:99/1,2001,125,I,1,0,0,0,100,100,70\n", dropped},
+        {Scope::recent, "tcpip,9:99/1,5\n", dropped},     // outside, before the gap
+        {Scope::recent, "tcpip,9:99/1,1500\n", incomplete},
+        {Scope::recent, "tcpip,9:99/1\n", incomplete},
     };
     for (const auto& c : cases) {
         SessionFields f;
-        EXPECT_EQ(parse_session_fields(c.line, options(c.scope), window, f), c.verdict)
+        EXPECT_EQ(parse_session_fields(c.line, selection(c.scope), f), c.verdict)
             << c.line;
     }
 }
@@ -67,7 +71,7 @@ TEST(parse_session_fields, empty_line_name_selects_nothing)
 {
     SessionFields f;
     EXPECT_EQ(parse_session_fields(",9:99/1,900,125,I,1,0,0,0,100,100,70\n",
-                                   options(ReportScope::all, ""), window, f),
+                                   selection(Scope::all, ""), f),
               LineVerdict::dropped);
 }
 
@@ -92,7 +96,7 @@ TEST(parse_session_fields, fields)
     };
     for (const auto& c : cases) {
         SessionFields f;
-        ASSERT_EQ(parse_session_fields(c.line, options(ReportScope::all), window, f),
+        ASSERT_EQ(parse_session_fields(c.line, selection(Scope::all), f),
                   LineVerdict::selected)
             << c.line;
         EXPECT_EQ(f.address, c.address) << c.line;
@@ -138,32 +142,21 @@ TEST(append_session, packs_and_unpacks_every_value_across_blocks)
     }
     ASSERT_GT(table.blocks.size(), 1U);
     EXPECT_EQ(table.count, want.size());
-    const std::vector<Session> got = unpack(table);
-    ASSERT_EQ(got.size(), want.size());
-    for (std::size_t i = 0; i < got.size(); ++i) {
-        ASSERT_EQ(got[i].address, want[i].address) << i;
-        ASSERT_EQ(got[i].flags, want[i].flags) << i;
-        ASSERT_EQ(got[i].error, want[i].error) << i;
-        ASSERT_EQ(got[i].start, want[i].start) << i;
-        ASSERT_EQ(got[i].duration, want[i].duration) << i;
-        ASSERT_EQ(got[i].sent, want[i].sent) << i;
-        ASSERT_EQ(got[i].received, want[i].received) << i;
-    }
+    EXPECT_TRUE(unpack(table) == want);
 }
 
 struct ReadResult {
     ReadStatus status;
     SessionTable sessions;
-    SystemTable systems;
     std::uint64_t skipped = 0;
 };
 
-ReadResult read_text(const std::string& text, const RunOptions& opts = options(ReportScope::all))
+ReadResult read_text(const std::string& text, const Selection& sel = selection(Scope::all))
 {
     ScratchFile file(text);
     ReadResult r;
     const int fd = ::open(file.path.c_str(), O_RDONLY);
-    r.status = read_history(fd, opts, window, r.sessions, r.systems, r.skipped);
+    r.status = read_history(fd, sel, r.sessions, r.skipped);
     ::close(fd);
     return r;
 }
@@ -181,10 +174,8 @@ TEST(read_history, long_lines_are_one_session_each)
     const ReadResult r = read_text(line(long_address) + line(huge_address) + line("short"));
     ASSERT_EQ(r.status, ReadStatus::ok);
     ASSERT_EQ(r.sessions.count, 3U);
-    ASSERT_EQ(r.systems.size(), 3U);
-    EXPECT_EQ(r.systems[0].address, long_address);
-    EXPECT_EQ(r.systems[1].address, huge_address);
-    EXPECT_EQ(r.systems[2].address, "short");
+    EXPECT_EQ(r.sessions.addresses.texts,
+              (std::vector<std::string_view>{long_address, huge_address, "short"}));
     const std::vector<Session> sessions = unpack(r.sessions);
     EXPECT_EQ(sessions[1].sent, 6);
     EXPECT_EQ(sessions[1].received, 15);
@@ -227,13 +218,11 @@ TEST(read_history, a_nul_read_well_before_its_line_feed_still_ends_the_text)
     EXPECT_EQ(r.sessions.addresses.texts[sessions[1].address], "b");
 }
 
-TEST(read_history, one_system_per_address_in_first_seen_order)
+TEST(read_history, one_address_id_per_address_in_first_seen_order)
 {
     const ReadResult r = read_text(line("b") + line("a") + "tcpip,c\n" + line("b") +
                                    line("c", 0) + "cuaa1,d\n" + line("a"));
-    ASSERT_EQ(r.systems.size(), 2U);
-    EXPECT_EQ(r.systems[0].address, "b");
-    EXPECT_EQ(r.systems[1].address, "a");
+    EXPECT_EQ(r.sessions.addresses.texts, (std::vector<std::string_view>{"b", "a"}));
     ASSERT_EQ(r.sessions.count, 4U);
     const std::vector<Session> sessions = unpack(r.sessions);
     EXPECT_EQ(sessions[2].address, 0U);
@@ -242,11 +231,11 @@ TEST(read_history, one_system_per_address_in_first_seen_order)
     EXPECT_EQ(r.skipped, 1U);
 }
 
-TEST(scan_line, marks_every_feed_comma_and_digit_of_64_bytes)
+TEST(marks64, every_feed_comma_and_digit_of_64_bytes)
 {
     unsigned char bytes[64];
     for (unsigned round = 0; round < 256; ++round) {
-        LineMarks want;
+        cpu::BlockMarks want;
         std::uint64_t want_feeds = 0;
         for (unsigned i = 0; i < 64; ++i) {
             bytes[i] = static_cast<unsigned char>(round + i * 37);
@@ -254,16 +243,16 @@ TEST(scan_line, marks_every_feed_comma_and_digit_of_64_bytes)
             want.digits |= std::uint64_t{bytes[i] >= '0' && bytes[i] <= '9'} << i;
             want_feeds |= std::uint64_t{bytes[i] == '\n'} << i;
         }
-        EXPECT_EQ(scan_feeds(bytes), want_feeds) << round;
-        EXPECT_EQ(scan_feeds_portable(bytes), want_feeds) << round;
+        EXPECT_EQ(cpu::feeds64(bytes), want_feeds) << round;
+        EXPECT_EQ(cpu::feeds64_plain(bytes), want_feeds) << round;
         // The cheaper mark finds the same first comma of each word.
         for (unsigned i = 0; i < 64; i += 8) {
-            const std::uint64_t w = word_marks::load(bytes + i);
-            EXPECT_EQ(std::countr_zero(word_marks::first_equal(w, ',')),
-                      std::countr_zero(word_marks::equal(w, ',')))
+            const std::uint64_t w = cpu::load_le64(bytes + i);
+            EXPECT_EQ(std::countr_zero(cpu::words::first_equal(w, ',')),
+                      std::countr_zero(cpu::words::equal(w, ',')))
                 << round << ' ' << i;
         }
-        for (const LineMarks got : {scan_line(bytes), scan_line_portable(bytes)}) {
+        for (const cpu::BlockMarks got : {cpu::marks64(bytes), cpu::marks64_plain(bytes)}) {
             EXPECT_EQ(got.commas, want.commas) << round;
             EXPECT_EQ(got.digits, want.digits) << round;
         }
@@ -303,16 +292,16 @@ TEST(read_history, agrees_with_parse_session_fields_on_every_line)
     std::string text;
     for (const std::string& l : lines)
         text += l;
-    for (const ReportScope scope : {ReportScope::all, ReportScope::recent}) {
-        const RunOptions opts = options(scope);
-        const ReadResult r = read_text(text, opts);
+    for (const Scope scope : {Scope::all, Scope::recent}) {
+        const Selection sel = selection(scope);
+        const ReadResult r = read_text(text, sel);
         const std::vector<Session> got = unpack(r.sessions);
         std::size_t next = 0;
         std::uint64_t skipped = 0;
         for (const std::string& l : lines) {
             const std::string_view text_part(l.data(), std::min(l.find('\0'), l.size()));
             SessionFields f;
-            const LineVerdict verdict = parse_session_fields(text_part, opts, window, f);
+            const LineVerdict verdict = parse_session_fields(text_part, sel, f);
             skipped += verdict == LineVerdict::incomplete ? 1 : 0;
             if (verdict != LineVerdict::selected)
                 continue;
@@ -336,10 +325,8 @@ TEST(read_history, a_directory_is_a_read_error)
     const int fd = ::open(".", O_RDONLY);
     ASSERT_GE(fd, 0);
     SessionTable sessions;
-    SystemTable systems;
     std::uint64_t skipped = 0;
-    EXPECT_EQ(read_history(fd, options(ReportScope::all), window, sessions, systems, skipped),
-              ReadStatus::read_error);
+    EXPECT_EQ(read_history(fd, selection(Scope::all), sessions, skipped), ReadStatus::read_error);
     ::close(fd);
 }
 

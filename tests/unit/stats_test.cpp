@@ -8,17 +8,11 @@
 namespace {
 
 // Adds a session as the reader would.
-void add(SessionTable& table, SystemTable& systems, std::string_view address,
-         std::string_view flags, std::int64_t duration, std::int64_t sent,
-         std::int64_t received)
+void add(SessionTable& table, std::string_view address, std::string_view flags,
+         std::int64_t duration, std::int64_t sent, std::int64_t received)
 {
     Session s;
     s.address = intern(table.addresses, address);
-    if (s.address == systems.size()) {
-        SystemStats sys;
-        sys.address = table.addresses.texts[s.address];
-        systems.push_back(sys);
-    }
     s.flags = intern(table.flags, flags);
     s.duration = duration;
     s.sent = sent;
@@ -26,56 +20,61 @@ void add(SessionTable& table, SystemTable& systems, std::string_view address,
     append_session(table, s);
 }
 
-TEST(build_system_stats, sums_by_direction_letters)
+// A system's expected totals.
+SystemStats totals(std::string_view address, std::uint32_t sessions, std::int64_t online,
+                   std::uint32_t out_sessions, std::int64_t out_online,
+                   std::uint32_t in_sessions, std::int64_t in_online, std::int64_t sent,
+                   std::int64_t received)
+{
+    SystemStats s;
+    s.address = address;
+    s.sessions = sessions;
+    s.online = online;
+    s.out_sessions = out_sessions;
+    s.out_online = out_online;
+    s.in_sessions = in_sessions;
+    s.in_online = in_online;
+    s.sent = sent;
+    s.received = received;
+    return s;
+}
+
+TEST(build_system_stats, sums_by_direction_letters_in_first_seen_order)
 {
     SessionTable table;
-    SystemTable systems;
-    add(table, systems, "9:99/1", "O", 600, 512, 60);
-    add(table, systems, "9:50/3", "OI", 42, 1, 2);
-    add(table, systems, "9:99/1", "I", 125, 0, 270);
-    add(table, systems, "9:50/3", "ioX", 10, 5, 5); // lower case counts as neither
-    build_system_stats(table, systems);
+    add(table, "9:99/1", "O", 600, 512, 60);
+    add(table, "9:50/3", "OI", 42, 1, 2);
+    add(table, "9:99/1", "I", 125, 0, 270);
+    add(table, "9:50/3", "ioX", 10, 5, 5); // lower case counts as neither
+    add(table, "1:1/1", "X", 7, 0, 0);
+    const SystemTable want = {
+        //     address   ses online  O  out  I  inc sent  received
+        totals("9:99/1", 2, 725, 1, 600, 1, 125, 512, 330),
+        totals("9:50/3", 2, 52, 1, 42, 1, 42, 6, 7),
+        totals("1:1/1", 1, 7, 0, 0, 0, 0, 0, 0),
+    };
+    EXPECT_EQ(build_system_stats(table), want);
+}
 
-    const SystemStats& a = systems[0];
-    EXPECT_EQ(a.sessions, 2U);
-    EXPECT_EQ(a.online, 725);
-    EXPECT_EQ(a.out_sessions, 1U);
-    EXPECT_EQ(a.out_online, 600);
-    EXPECT_EQ(a.in_sessions, 1U);
-    EXPECT_EQ(a.in_online, 125);
-    EXPECT_EQ(a.sent, 512);
-    EXPECT_EQ(a.received, 330);
-
-    const SystemStats& b = systems[1];
-    EXPECT_EQ(b.sessions, 2U);
-    EXPECT_EQ(b.online, 52);
-    EXPECT_EQ(b.out_sessions, 1U);
-    EXPECT_EQ(b.out_online, 42);
-    EXPECT_EQ(b.in_sessions, 1U);
-    EXPECT_EQ(b.in_online, 42);
-    EXPECT_EQ(b.sent, 6);
-    EXPECT_EQ(b.received, 7);
+TEST(build_system_stats, none_for_no_session)
+{
+    EXPECT_TRUE(build_system_stats(SessionTable{}).empty());
 }
 
 TEST(build_system_stats, sums_wrap)
 {
     SessionTable table;
-    SystemTable systems;
-    add(table, systems, "a", "O", INT64_MAX, INT64_MAX, INT64_MIN);
-    add(table, systems, "a", "O", 1, 1, -1);
-    build_system_stats(table, systems);
-    EXPECT_EQ(systems[0].online, INT64_MIN);
-    EXPECT_EQ(systems[0].out_online, INT64_MIN);
-    EXPECT_EQ(systems[0].sent, INT64_MIN);
-    EXPECT_EQ(systems[0].received, INT64_MAX);
+    add(table, "a", "O", INT64_MAX, INT64_MAX, INT64_MIN);
+    add(table, "a", "O", 1, 1, -1);
+    EXPECT_EQ(build_system_stats(table),
+              SystemTable{totals("a", 2, INT64_MIN, 2, INT64_MIN, 0, 0, INT64_MIN, INT64_MAX)});
 }
 
 TEST(sort_systems, bytewise_unsigned_prefix_first)
 {
-    SessionTable table;
     SystemTable systems;
     for (const char* a : {"9:99/1", "9:50/3", "1:9/1", "1:10/1", "\xc3\xa9", "z", "1:10", "A"})
-        add(table, systems, a, "O", 1, 0, 0);
+        systems.push_back(totals(a, 1, 1, 1, 1, 0, 0, 0, 0));
     sort_systems(systems);
     std::vector<std::string> order;
     for (const SystemStats& s : systems)

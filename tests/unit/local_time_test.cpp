@@ -1,4 +1,4 @@
-#include "report/time_of_day.h"
+#include "report/local_time.h"
 
 #include <gtest/gtest.h>
 
@@ -33,33 +33,24 @@ struct ZoneScope {
     }
 };
 
-bool reference(std::int64_t t, TimeOfDay& tod)
-{
-    const auto tt = static_cast<std::time_t>(t);
-    std::tm tm{};
-    if (localtime_r(&tt, &tm) == nullptr)
-        return false;
-    tod = {tm.tm_hour, tm.tm_min, tm.tm_sec};
-    return true;
-}
-
 // Converts times in the given order through one cache, as a log does, and
-// compares each with localtime_r. Returns the number of mismatches.
+// compares each with a conversion of its own. Returns the number of
+// mismatches.
 int mismatches(const std::vector<std::int64_t>& times)
 {
-    TimeOfDayCache cache;
+    LocalTimeCache cache;
     int bad = 0;
     for (const std::int64_t t : times) {
-        TimeOfDay want, got;
-        const bool want_ok = reference(t, want);
-        const bool got_ok = local_time_of_day(cache, t, got);
-        if (want_ok != got_ok ||
-            (want_ok && (want.hour != got.hour || want.minute != got.minute ||
-                         want.second != got.second))) {
+        LocalTime want, got;
+        const bool want_ok = convert_local_time(t, want);
+        const bool got_ok = local_time(cache, t, got);
+        if (want_ok != got_ok || (want_ok && want != got)) {
             if (++bad <= 5)
-                ADD_FAILURE() << "at " << t << ": " << got.hour << ':' << got.minute << ':'
-                              << got.second << " instead of " << want.hour << ':'
-                              << want.minute << ':' << want.second;
+                ADD_FAILURE() << "at " << t << ": day " << got.day << ' ' << got.hour << ':'
+                              << got.minute << ':' << got.second << " offset " << got.utc_offset
+                              << " instead of day " << want.day << ' ' << want.hour << ':'
+                              << want.minute << ':' << want.second << " offset "
+                              << want.utc_offset;
         }
     }
     return bad;
@@ -71,9 +62,9 @@ std::vector<std::int64_t> sweep(std::int64_t from, std::int64_t to, std::int64_t
 {
     std::vector<std::int64_t> times;
     auto offset = [](std::int64_t t) {
-        TimeOfDay tod;
-        reference(t, tod);
-        return ((tod.hour * 3600 + tod.minute * 60 + tod.second - t) % 86400 + 86400) % 86400;
+        LocalTime l;
+        convert_local_time(t, l);
+        return l.day * 86400 + l.hour * 3600 + l.minute * 60 + l.second - t;
     };
     for (std::int64_t hour = from; hour < to; hour += 3600) {
         if (offset(hour) != offset(hour + 3600)) {
@@ -97,7 +88,7 @@ constexpr std::int64_t y2015 = 1420070400;
 constexpr std::int64_t y2026 = 1767225600;
 constexpr std::int64_t year = 365 * 86400;
 
-TEST(local_time_of_day, agrees_with_localtime_r_across_zone_changes)
+TEST(local_time, agrees_with_localtime_r_across_zone_changes)
 {
     const struct {
         const char* tz;
@@ -108,6 +99,7 @@ TEST(local_time_of_day, agrees_with_localtime_r_across_zone_changes)
         {"Europe/Berlin", true, y2026},
         {"America/New_York", true, y2026},
         {"Australia/Lord_Howe", true, y2026}, // half-hour summer time
+        {"America/Havana", true, y2026},      // changes at midnight
         {"Asia/Kolkata", true, y2026},
         {"Pacific/Apia", true, y2011},        // a day left out at the end of 2011
         {"right/UTC", true, y2015},           // leap seconds in 2015 and 2016
@@ -125,23 +117,24 @@ TEST(local_time_of_day, agrees_with_localtime_r_across_zone_changes)
     }
 }
 
-TEST(local_time_of_day, leap_second_shows_as_sixty)
+TEST(local_time, leap_second_shows_as_sixty)
 {
     if (!have_zone("right/UTC"))
         GTEST_SKIP() << "no right/UTC zone file";
     const ZoneScope scope("right/UTC");
-    TimeOfDayCache cache;
-    TimeOfDay tod;
+    LocalTimeCache cache;
+    LocalTime l;
     // 2016-12-31 23:59:60 UTC, a time counting the 26 leap seconds before it.
     for (std::int64_t t = 1483228800; t < 1483228826; ++t)
-        local_time_of_day(cache, t, tod);
-    ASSERT_TRUE(local_time_of_day(cache, 1483228826, tod));
-    EXPECT_EQ(tod.hour, 23);
-    EXPECT_EQ(tod.minute, 59);
-    EXPECT_EQ(tod.second, 60);
+        local_time(cache, t, l);
+    ASSERT_TRUE(local_time(cache, 1483228826, l));
+    EXPECT_EQ(civil_from_days(l.day), (CivilDate{2016, 12, 31}));
+    EXPECT_EQ(l.hour, 23);
+    EXPECT_EQ(l.minute, 59);
+    EXPECT_EQ(l.second, 60);
 }
 
-TEST(local_time_of_day, out_of_order_and_out_of_range_times)
+TEST(local_time, out_of_order_and_out_of_range_times)
 {
     const ZoneScope scope("Australia/Lord_Howe");
     std::vector<std::int64_t> times;
@@ -158,6 +151,34 @@ TEST(local_time_of_day, out_of_order_and_out_of_range_times)
                                    std::int64_t{-62135596800}, std::int64_t{253402300799}})
         times.insert(times.end(), {far, far, y2026, far});
     EXPECT_EQ(mismatches(times), 0);
+}
+
+TEST(civil_from_days, dates_and_days_agree)
+{
+    const struct {
+        std::int64_t day;
+        CivilDate date;
+    } cases[] = {
+        {0, {1970, 1, 1}},       {-1, {1969, 12, 31}},     {59, {1970, 3, 1}},
+        {11016, {2000, 2, 29}},  {-719468, {0, 3, 1}},     {-719469, {0, 2, 29}},
+        {-719528, {0, 1, 1}},    {-719529, {-1, 12, 31}},  {2932896, {9999, 12, 31}},
+        {20797, {2026, 12, 10}}, {-141427, {1582, 10, 15}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(civil_from_days(c.day), c.date) << c.day;
+        EXPECT_EQ(days_from_civil(c.date), c.day) << c.day;
+    }
+    // Every day of four centuries on both sides of the epoch, in order.
+    CivilDate prev = civil_from_days(-146097 - 1);
+    for (std::int64_t day = -146097; day <= 146097; ++day) {
+        const CivilDate d = civil_from_days(day);
+        ASSERT_EQ(days_from_civil(d), day);
+        const bool next_day = d.year == prev.year && d.month == prev.month && d.day == prev.day + 1;
+        const bool next_month = d.day == 1 && ((d.year == prev.year && d.month == prev.month + 1) ||
+                                               (d.year == prev.year + 1 && d.month == 1 && prev.month == 12));
+        ASSERT_TRUE(next_day || next_month) << day;
+        prev = d;
+    }
 }
 
 } // namespace

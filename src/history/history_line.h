@@ -1,0 +1,28 @@
+// history_line.h - one line of a history file, and whether it is a session
+// to report.
+#pragma once
+
+#include "history/selection.h"
+
+#include <cstdint>
+#include <string_view>
+
+// The fields of one history line, as parsed.
+struct SessionFields {
+    std::string_view address;
+    std::int64_t start = 0;
+    std::int64_t duration = 0;
+    std::string_view flags;
+    bool error = false;
+    std::int64_t sent = 0;
+    std::int64_t received = 0;
+};
+
+enum class LineVerdict { selected, dropped, incomplete };
+
+// Tests one line (the bytes up to and including its line feed) against the
+// selection and the duration, filling fields as it goes. A line of the
+// selected line that ends before the test that drops it, or before its
+// twelfth field, is incomplete.
+LineVerdict parse_session_fields(std::string_view line, const Selection& sel,
+                                 SessionFields& fields);

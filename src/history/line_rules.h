@@ -1,0 +1,39 @@
+// line_rules.h - the rules that make a history line a session, written once
+// for every way of splitting a line into fields.
+#pragma once
+
+#include "history/history_line.h"
+#include "history/numbers.h"
+
+// Fields is a splitter that hands out the fields of one line in turn:
+//   bool text(std::string_view& field)   the next field as it stands
+//   bool number(std::int64_t& value)     the next field read as a number
+// each false when the line holds no further field. The rules stop at the
+// first test that drops the line, so later fields are never looked at.
+template <class Fields>
+LineVerdict apply_rules(Fields& fields, const Selection& sel, SessionFields& f)
+{
+    std::string_view name;
+    if (!fields.text(name) || !names_line(sel, name))
+        return LineVerdict::dropped;
+    if (!fields.text(f.address) || !fields.number(f.start))
+        return LineVerdict::incomplete;
+    if (!takes_start(sel, f.start))
+        return LineVerdict::dropped;
+    if (!fields.number(f.duration))
+        return LineVerdict::incomplete;
+    if (f.duration == 0)
+        return LineVerdict::dropped;
+    // Written out, not looped: each field then has its own place once the
+    // splitter is inlined.
+    std::int64_t error = 0, sent[3] = {}, received[3] = {};
+    if (!fields.text(f.flags) || !fields.number(error) || !fields.number(sent[0]) ||
+        !fields.number(sent[1]) || !fields.number(sent[2]) || !fields.number(received[0]) ||
+        !fields.number(received[1]) || !fields.number(received[2]))
+        return LineVerdict::incomplete;
+    // Only the low 32 bits of the error number count.
+    f.error = (static_cast<std::uint64_t>(error) & 0xffffffffU) != 0;
+    f.sent = wrapping_add(wrapping_add(sent[0], sent[1]), sent[2]);
+    f.received = wrapping_add(wrapping_add(received[0], received[1]), received[2]);
+    return LineVerdict::selected;
+}

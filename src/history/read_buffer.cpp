@@ -1,0 +1,55 @@
+// read_buffer.cpp - the bytes of a history file, read in large blocks.
+#include "history/read_buffer.h"
+
+#include <cerrno>
+#include <cstring>
+#include <unistd.h>
+
+namespace {
+
+// Zeroes the bytes a wide load may read after the data.
+void clear_reach(ReadBuffer& buffer)
+{
+    std::memset(buffer.storage.get() + buffer.size, 0, ReadBuffer::reach);
+}
+
+} // namespace
+
+ReadBuffer make_read_buffer(std::size_t capacity)
+{
+    ReadBuffer buffer;
+    // Left unfilled beyond the reach: pages are touched only as data arrives.
+    buffer.storage.reset(new char[capacity + ReadBuffer::reach]);
+    buffer.capacity = capacity;
+    clear_reach(buffer);
+    return buffer;
+}
+
+long read_more(ReadBuffer& buffer, int fd)
+{
+    if (buffer.size == buffer.capacity) { // a line longer than the room
+        ReadBuffer larger = make_read_buffer(buffer.capacity * 2);
+        std::memcpy(larger.storage.get(), buffer.data(), buffer.size);
+        larger.size = buffer.size;
+        clear_reach(larger);
+        buffer = std::move(larger);
+    }
+    for (;;) {
+        const ssize_t n =
+            ::read(fd, buffer.storage.get() + buffer.size, buffer.capacity - buffer.size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n > 0) {
+            buffer.size += static_cast<std::size_t>(n);
+            clear_reach(buffer);
+        }
+        return n < 0 ? -1 : static_cast<long>(n);
+    }
+}
+
+void drop_front(ReadBuffer& buffer, std::size_t n)
+{
+    std::memmove(buffer.storage.get(), buffer.data() + n, buffer.size - n);
+    buffer.size -= n;
+    clear_reach(buffer);
+}
