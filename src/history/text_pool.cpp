@@ -36,8 +36,9 @@ void grow_slots(TextPool& pool)
     pool.slots.swap(slots);
 }
 
-// Copies text into the chunks; a long text gets a chunk of its own.
-std::string_view store(TextPool& pool, std::string_view text)
+// Copies a text longer than a record holds into the chunks; a very long
+// one gets a chunk of its own.
+const char* store_long(TextPool& pool, std::string_view text)
 {
     const std::size_t size = text.size();
     char* p;
@@ -54,9 +55,27 @@ std::string_view store(TextPool& pool, std::string_view text)
         pool.chunk_next += size;
         pool.chunk_left -= size;
     }
-    if (size != 0)
-        std::memcpy(p, text.data(), size);
-    return {p, size};
+    std::memcpy(p, text.data(), size);
+    return p;
+}
+
+// Adds the record of a new text; returns where its bytes are kept.
+const char* add_record(TextPool& pool, std::string_view text)
+{
+    if (pool.count % records_per_block == 0)
+        pool.records.emplace_back(new TextRecord[records_per_block]);
+    TextRecord& r = pool.records.back()[pool.count % records_per_block];
+    r.size = text.size();
+    const char* at = r.bytes;
+    if (text.size() <= TextRecord::inline_size) {
+        if (!text.empty())
+            std::memcpy(r.bytes, text.data(), text.size());
+    } else {
+        at = store_long(pool, text);
+        std::memcpy(r.bytes, &at, sizeof at);
+    }
+    ++pool.count;
+    return at;
 }
 
 // Whether slot stands for text.
@@ -81,13 +100,12 @@ std::uint32_t intern_long(TextPool& pool, std::string_view text, std::uint64_t h
                 return pool.slots[i].id_plus_one - 1;
         }
     }
-    if (pool.texts.size() >= max_texts || text.size() > UINT32_MAX)
+    if (pool.count >= max_texts || text.size() > UINT32_MAX)
         throw std::bad_alloc(); // beyond what an id or a slot can count
-    if ((pool.texts.size() + 1) * 2 > pool.slots.size())
+    if ((std::size_t{pool.count} + 1) * 2 > pool.slots.size())
         grow_slots(pool);
-    const auto id = static_cast<std::uint32_t>(pool.texts.size());
-    const std::string_view stored = store(pool, text);
-    pool.texts.push_back(stored);
+    const std::uint32_t id = pool.count;
+    const char* stored = add_record(pool, text);
     TextSlot slot;
     slot.hash = h;
     slot.id_plus_one = id + 1;
@@ -96,8 +114,7 @@ std::uint32_t intern_long(TextPool& pool, std::string_view text, std::uint64_t h
         if (!text.empty())
             std::memcpy(slot.bytes, text.data(), text.size());
     } else {
-        const char* p = stored.data();
-        std::memcpy(slot.bytes, &p, sizeof p);
+        std::memcpy(slot.bytes, &stored, sizeof stored);
     }
     place(pool.slots, slot);
     return id;

@@ -8,6 +8,15 @@
 #include <string_view>
 #include <vector>
 
+// A stored text. One of up to inline_size bytes is kept in the record
+// itself, so that reading a text by its id is one look at memory; a longer
+// one lives in a chunk, and the record points to it.
+struct TextRecord {
+    static constexpr std::size_t inline_size = 24;
+    char bytes[inline_size]; // the text, or a pointer to it
+    std::size_t size;
+};
+
 // One entry of the index. A text of at most 16 bytes is kept in the slot
 // itself, so that finding it reads the slot alone; a longer one is pointed to.
 struct TextSlot {
@@ -17,10 +26,14 @@ struct TextSlot {
     char bytes[16] = {};          // the text, or a pointer to it
 };
 
-// Texts live in fixed chunks that never move, so the views stay valid for
-// the life of the pool; ids count up from 0 in order of first appearance.
+inline constexpr std::size_t records_per_block = 1024;
+
+// Texts by dense ids, counted up from 0 in order of first appearance.
+// Records and chunks never move, so views of the texts stay valid for the
+// life of the pool.
 struct TextPool {
-    std::vector<std::string_view> texts;
+    std::vector<std::unique_ptr<TextRecord[]>> records; // records_per_block each
+    std::uint32_t count = 0;
     std::vector<TextSlot> slots; // open addressing, at most half full
     std::vector<std::unique_ptr<char[]>> chunks;
     char* chunk_next = nullptr;
@@ -60,6 +73,23 @@ inline bool same_text(std::string_view a, std::string_view b)
     if (n >= 4)
         return same_ends<std::uint32_t>(x, y, n);
     return n == 0 || (x[0] == y[0] && x[n / 2] == y[n / 2] && x[n - 1] == y[n - 1]);
+}
+
+// The record of the text with this id: what reading the text reads.
+inline const TextRecord& text_record(const TextPool& pool, std::uint32_t id)
+{
+    return pool.records[id / records_per_block][id % records_per_block];
+}
+
+// The text with this id.
+inline std::string_view text_of(const TextPool& pool, std::uint32_t id)
+{
+    const TextRecord& r = text_record(pool, id);
+    if (r.size <= TextRecord::inline_size)
+        return {r.bytes, r.size};
+    const char* p;
+    std::memcpy(&p, r.bytes, sizeof p);
+    return {p, r.size};
 }
 
 // Hash of a text, the same for equal bytes.

@@ -38,9 +38,9 @@ void print_row(Writer& out, LocalTimeCache& clock, const SessionTable& table, co
 {
     const std::int64_t traffic = wrapping_add(s.sent, s.received);
     print_time_of_day(out, clock, s.start);
-    print_address(out, table.addresses.texts[s.address]);
+    print_address(out, text_of(table.addresses, s.address));
     print_duration(out, s.duration);
-    out.put_field_right(table.flags.texts[s.flags], 3);
+    out.put_field_right(text_of(table.flags, s.flags), 3);
     // The rest of the row at once: the mark, three sizes, the rate.
     char* p = out.room(2 + 4 * column_max + 1);
     *p++ = s.error != 0 ? 'E' : ' ';
@@ -60,7 +60,7 @@ void print_session_log(Writer& out, const SessionTable& table, std::string_view 
     out.put(heading);
     out.put(rule);
     LocalTimeCache clock;
-    const auto address_of = [&](const Session& s) { return table.addresses.texts[s.address].data(); };
+    const auto address_of = [&](const Session& s) { return &text_record(table.addresses, s.address); };
     for_each_session(table, address_of, [&](const Session& s) { print_row(out, clock, table, s); });
     out.put(rule);
     out.put("Total: ");

@@ -119,9 +119,10 @@ void Writer::put_field(std::string_view text)
     }
 }
 
-void Writer::put_field_left(std::string_view text, std::size_t width)
+void Writer::put_field_left_long(std::string_view text, std::size_t width)
 {
-    const std::size_t total = text.size() < width ? width : text.size();
+    const std::size_t n = text.size();
+    const std::size_t total = n < width ? width : n;
     if (!terminal && total <= capacity - used) {
         char* out = buf + used;
         std::memcpy(out, text.data(), text.size());
@@ -134,7 +135,7 @@ void Writer::put_field_left(std::string_view text, std::size_t width)
         put_fill(' ', width - text.size());
 }
 
-void Writer::put_field_right(std::string_view text, std::size_t width)
+void Writer::put_field_right_long(std::string_view text, std::size_t width)
 {
     if (text.size() < width)
         put_fill(' ', width - text.size());

@@ -17,6 +17,27 @@ inline constexpr char digit_pairs[] =
 // it; returns the end. Writes at most the larger of width and 20 bytes.
 char* format_uint(char* p, std::uint64_t value, std::size_t width, char fill);
 
+// The widest column that texts are justified in cheaply.
+inline constexpr std::size_t short_column = 16;
+
+// Copies n bytes (at most short_column) from src to dst in two overlapping
+// moves of a fixed size, which compile to plain loads and stores: a table
+// row holds several short texts, and a library call for each costs more.
+inline void copy_short(char* dst, const char* src, std::size_t n)
+{
+    if (n >= 8) {
+        std::memcpy(dst, src, 8);
+        std::memcpy(dst + n - 8, src + n - 8, 8);
+    } else if (n >= 4) {
+        std::memcpy(dst, src, 4);
+        std::memcpy(dst + n - 4, src + n - 4, 4);
+    } else if (n > 0) {
+        dst[0] = src[0];
+        dst[n / 2] = src[n / 2];
+        dst[n - 1] = src[n - 1];
+    }
+}
+
 // Collects report text in a fixed buffer and writes it out when full or on
 // flush. It never allocates. The first failed write sticks: later output
 // is dropped and flush reports the failure.
@@ -62,15 +83,49 @@ struct Writer {
         commit(format_uint(room(20), value, width, ' '));
     }
     // Text from the history file, left-justified in width columns.
-    void put_field_left(std::string_view text, std::size_t width);
+    void put_field_left(std::string_view text, std::size_t width)
+    {
+        if (!fits_short(text, width)) {
+            put_field_left_long(text, width);
+            return;
+        }
+        char* out = blank_short();
+        copy_short(out, text.data(), text.size());
+        used += width;
+    }
     // Text from the history file, right-justified in width columns.
-    void put_field_right(std::string_view text, std::size_t width);
+    void put_field_right(std::string_view text, std::size_t width)
+    {
+        if (!fits_short(text, width)) {
+            put_field_right_long(text, width);
+            return;
+        }
+        char* out = blank_short();
+        copy_short(out + width - text.size(), text.data(), text.size());
+        used += width;
+    }
     // Writes out what is held; false if any write has failed.
     bool flush();
     // What is held and not yet written.
     std::string_view pending() const { return {buf, used}; }
 
 private:
+    // Whether text goes out as it stands, in a short column that fits.
+    bool fits_short(std::string_view text, std::size_t width) const
+    {
+        return !terminal && text.size() <= width && width <= short_column &&
+               short_column <= capacity - used;
+    }
+    // Blanks out a short column's room; returns where it starts.
+    char* blank_short()
+    {
+        char* out = buf + used;
+        std::memcpy(out, "                ", short_column);
+        return out;
+    }
+    void put_field_left_long(std::string_view text, std::size_t width);
+    void put_field_right_long(std::string_view text, std::size_t width);
+
     int fd;
     bool terminal;
     bool failed = false;

@@ -29,14 +29,16 @@ SystemTable build_system_stats(const SessionTable& table)
 {
     // An address's id is its system's index here: ids count up in order of
     // first appearance.
-    SystemTable systems(table.addresses.texts.size());
-    for (std::size_t i = 0; i < systems.size(); ++i)
-        systems[i].address = table.addresses.texts[i];
+    SystemTable systems(table.addresses.count);
+    for (std::uint32_t id = 0; id < table.addresses.count; ++id)
+        systems[id].address = text_of(table.addresses, id);
     // The direction letters of each distinct flags text, looked up once.
-    std::vector<unsigned char> directions(table.flags.texts.size());
-    for (std::size_t i = 0; i < directions.size(); ++i)
-        directions[i] = static_cast<unsigned char>((has_letter(table.flags.texts[i], 'I') ? 1 : 0) |
-                                                   (has_letter(table.flags.texts[i], 'O') ? 2 : 0));
+    std::vector<unsigned char> directions(table.flags.count);
+    for (std::uint32_t id = 0; id < table.flags.count; ++id) {
+        const std::string_view flags = text_of(table.flags, id);
+        directions[id] = static_cast<unsigned char>((has_letter(flags, 'I') ? 1 : 0) |
+                                                    (has_letter(flags, 'O') ? 2 : 0));
+    }
     const auto system_of = [&](const Session& s) { return &systems[s.address]; };
     for_each_session(table, system_of, [&](const Session& s) {
         SystemStats& sys = *system_of(s);

@@ -142,8 +142,8 @@ void compare(int fd, const std::string& data, const Selection& sel)
     Session s;
     for (const ModelSession& want : m.sessions) {
         require(next_session(table, cursor, s), "session missing");
-        require(table.addresses.texts[s.address] == want.address, "address");
-        require(table.flags.texts[s.flags] == want.flags, "flags");
+        require(text_of(table.addresses, s.address) == want.address, "address");
+        require(text_of(table.flags, s.flags) == want.flags, "flags");
         require(s.start == want.start && s.duration == want.duration, "start or duration");
         require(s.sent == want.sent && s.received == want.received, "bytes");
         require(s.error == want.error, "error mark");

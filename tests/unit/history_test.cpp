@@ -145,6 +145,15 @@ TEST(append_session, packs_and_unpacks_every_value_across_blocks)
     EXPECT_TRUE(unpack(table) == want);
 }
 
+// Every text of a pool, by id.
+std::vector<std::string_view> texts(const TextPool& pool)
+{
+    std::vector<std::string_view> all;
+    for (std::uint32_t id = 0; id < pool.count; ++id)
+        all.push_back(text_of(pool, id));
+    return all;
+}
+
 struct ReadResult {
     ReadStatus status;
     SessionTable sessions;
@@ -174,7 +183,7 @@ TEST(read_history, long_lines_are_one_session_each)
     const ReadResult r = read_text(line(long_address) + line(huge_address) + line("short"));
     ASSERT_EQ(r.status, ReadStatus::ok);
     ASSERT_EQ(r.sessions.count, 3U);
-    EXPECT_EQ(r.sessions.addresses.texts,
+    EXPECT_EQ(texts(r.sessions.addresses),
               (std::vector<std::string_view>{long_address, huge_address, "short"}));
     const std::vector<Session> sessions = unpack(r.sessions);
     EXPECT_EQ(sessions[1].sent, 6);
@@ -215,19 +224,19 @@ TEST(read_history, a_nul_read_well_before_its_line_feed_still_ends_the_text)
     const std::vector<Session> sessions = unpack(r.sessions);
     ASSERT_EQ(sessions.size(), 2U);
     EXPECT_EQ(sessions[0].received, 270);
-    EXPECT_EQ(r.sessions.addresses.texts[sessions[1].address], "b");
+    EXPECT_EQ(text_of(r.sessions.addresses, sessions[1].address), "b");
 }
 
 TEST(read_history, one_address_id_per_address_in_first_seen_order)
 {
     const ReadResult r = read_text(line("b") + line("a") + "tcpip,c\n" + line("b") +
                                    line("c", 0) + "cuaa1,d\n" + line("a"));
-    EXPECT_EQ(r.sessions.addresses.texts, (std::vector<std::string_view>{"b", "a"}));
+    EXPECT_EQ(texts(r.sessions.addresses), (std::vector<std::string_view>{"b", "a"}));
     ASSERT_EQ(r.sessions.count, 4U);
     const std::vector<Session> sessions = unpack(r.sessions);
     EXPECT_EQ(sessions[2].address, 0U);
     EXPECT_EQ(sessions[3].address, 1U);
-    EXPECT_EQ(r.sessions.flags.texts.size(), 1U);
+    EXPECT_EQ(r.sessions.flags.count, 1U);
     EXPECT_EQ(r.skipped, 1U);
 }
 
@@ -307,8 +316,8 @@ TEST(read_history, agrees_with_parse_session_fields_on_every_line)
                 continue;
             ASSERT_LT(next, got.size()) << l;
             const Session& s = got[next++];
-            EXPECT_EQ(r.sessions.addresses.texts[s.address], f.address) << l;
-            EXPECT_EQ(r.sessions.flags.texts[s.flags], f.flags) << l;
+            EXPECT_EQ(text_of(r.sessions.addresses, s.address), f.address) << l;
+            EXPECT_EQ(text_of(r.sessions.flags, s.flags), f.flags) << l;
             EXPECT_EQ(s.start, f.start) << l;
             EXPECT_EQ(s.duration, f.duration) << l;
             EXPECT_EQ(s.error, f.error) << l;

@@ -26,8 +26,18 @@ TEST(intern, one_id_per_distinct_text)
 {
     TextPool pool;
     const std::string long_text(100, 'z');
-    const std::string texts[] = {"", "O", "IO", "2:5020/52", "2:5020/1042.12345", long_text,
-                                 std::string("a\0b", 3), std::string("a\0c", 3)};
+    // Lengths on both sides of what a slot (16) and a record (24) hold.
+    const std::string texts[] = {"",
+                                 "O",
+                                 "IO",
+                                 "2:5020/52",
+                                 std::string(16, 'p'),
+                                 "2:5020/1042.12345",
+                                 std::string(24, 'q'),
+                                 std::string(25, 'r'),
+                                 long_text,
+                                 std::string("a\0b", 3),
+                                 std::string("a\0c", 3)};
     std::uint32_t ids[std::size(texts)];
     for (std::size_t i = 0; i < std::size(texts); ++i)
         ids[i] = intern(pool, texts[i]);
@@ -37,9 +47,9 @@ TEST(intern, one_id_per_distinct_text)
     for (std::size_t i = 0; i < std::size(texts); ++i) {
         EXPECT_EQ(ids[i], i);
         EXPECT_EQ(intern(pool, texts[i]), ids[i]);
-        EXPECT_EQ(pool.texts[ids[i]], texts[i]);
+        EXPECT_EQ(text_of(pool, ids[i]), texts[i]);
     }
-    EXPECT_EQ(pool.texts.size(), std::size(texts) + 20000);
+    EXPECT_EQ(pool.count, std::size(texts) + 20000);
     EXPECT_EQ(intern(pool, "2:19999/1"), std::size(texts) + 19999);
 }
 

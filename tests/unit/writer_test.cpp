@@ -24,6 +24,24 @@ TEST(put_field, control_bytes_become_question_marks_only_on_a_terminal)
     EXPECT_EQ(tty_right.pending(), "  ?");
 }
 
+TEST(put_field, justifies_every_length_in_short_and_wide_columns)
+{
+    const std::string letters = "abcdefghijklmnopqrstuvwxyz";
+    for (const std::size_t width : {1U, 3U, 16U, 20U}) {
+        for (std::size_t n = 0; n <= 18; ++n) {
+            const std::string text = letters.substr(0, n);
+            const std::string pad(n < width ? width - n : 0, ' ');
+            Writer out(-1);
+            out.put("<");
+            out.put_field_left(text, width);
+            out.put("|");
+            out.put_field_right(text, width);
+            out.put(">");
+            EXPECT_EQ(out.pending(), "<" + text + pad + "|" + pad + text + ">") << width << ' ' << n;
+        }
+    }
+}
+
 TEST(put_field, longer_than_its_width_is_printed_whole)
 {
     Writer out(-1);
