@@ -1,4 +1,4 @@
-// stats.cpp - per-system sums and their order.
+// stats.cpp - the totals of each remote system, and their order.
 #include "stats/stats.h"
 
 #include "history/numbers.h"
@@ -11,16 +11,6 @@ namespace {
 bool has_letter(std::string_view text, char c)
 {
     return text.find(c) != std::string_view::npos;
-}
-
-// Eight bytes of text from offset as a number that orders like the bytes,
-// short texts padded with zero bytes.
-std::uint64_t address_prefix(std::string_view text, std::size_t offset)
-{
-    std::uint64_t key = 0;
-    for (std::size_t i = offset; i < offset + 8; ++i)
-        key = key << 8 | (i < text.size() ? static_cast<unsigned char>(text[i]) : 0U);
-    return key;
 }
 
 } // namespace
@@ -61,42 +51,7 @@ SystemTable build_system_stats(const SessionTable& table)
 
 void sort_systems(SystemTable& systems)
 {
-    // Sorts small keys, not the records: the first sixteen bytes of each
-    // address, most significant first, settle most comparisons alone.
-    struct Key {
-        std::uint64_t high;
-        std::uint64_t low;
-        std::uint32_t index;
-    };
-    std::vector<Key> keys(systems.size());
-    for (std::size_t i = 0; i < systems.size(); ++i)
-        keys[i] = {address_prefix(systems[i].address, 0), address_prefix(systems[i].address, 8),
-                   static_cast<std::uint32_t>(i)};
-    std::sort(keys.begin(), keys.end(), [&](const Key& a, const Key& b) {
-        if (a.high != b.high)
-            return a.high < b.high;
-        if (a.low != b.low)
-            return a.low < b.low;
-        // string_view compares bytes as unsigned, a prefix first.
-        return systems[a.index].address < systems[b.index].address;
-    });
-    // Each record moves once, along the cycles of the new order, within
-    // the table: a second table would be as large again, in fresh pages.
-    constexpr std::uint32_t placed = UINT32_MAX;
-    for (std::size_t i = 0; i < keys.size(); ++i) {
-        if (keys[i].index == placed || keys[i].index == i)
-            continue;
-        const SystemStats held = systems[i];
-        std::size_t to = i;
-        for (;;) {
-            const std::size_t from = keys[to].index;
-            keys[to].index = placed;
-            if (from == i) {
-                systems[to] = held;
-                break;
-            }
-            systems[to] = systems[from];
-            to = from;
-        }
-    }
+    // string_view compares bytes as unsigned, a prefix first.
+    std::sort(systems.begin(), systems.end(),
+              [](const SystemStats& a, const SystemStats& b) { return a.address < b.address; });
 }
