@@ -1,8 +1,12 @@
 // read_buffer.h - the bytes of a history file, read in large blocks.
 #pragma once
 
+#include "history/cpu.h"
+
+#include <bit>
 #include <cassert>
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 
 // Data read from a file, at the front of a block that doubles when a line
@@ -39,4 +43,41 @@ const unsigned char* wide_load(const ReadBuffer& buffer, const char* p)
     assert(p >= buffer.data() && p < buffer.end());
     (void)buffer;
     return reinterpret_cast<const unsigned char*>(p);
+}
+
+// The line feeds of a buffer's data from some place on, found reach bytes
+// at a time: one look serves every line that ends in those bytes, where a
+// search per line would start again for each. Plain twin: std::memchr.
+struct LineFeeds {
+    const ReadBuffer& buffer;
+    const char* marked;  // the first of the bytes looked at last
+    std::uint64_t feeds; // bit i: a line feed at marked + i, not yet handed out
+};
+
+// The line feeds at or after from, a place in the buffer's data or its end.
+inline LineFeeds line_feeds(const ReadBuffer& buffer, const char* from)
+{
+    return {buffer, from, 0};
+}
+
+// The place after the next line feed; null when the data holds no more.
+inline const char* next_line_end(LineFeeds& f)
+{
+    constexpr std::size_t width = ReadBuffer::reach;
+    const char* end = f.buffer.end();
+    while (f.feeds == 0) {
+        if (f.marked >= end)
+            return nullptr;
+        const auto left = static_cast<std::size_t>(end - f.marked);
+        f.feeds = cpu::feeds64(wide_load<width>(f.buffer, f.marked));
+        if (left < width)
+            f.feeds &= (std::uint64_t{1} << left) - 1;
+        if (f.feeds == 0)
+            f.marked += width;
+    }
+    const char* after = f.marked + std::countr_zero(f.feeds) + 1;
+    f.feeds &= f.feeds - 1;
+    if (f.feeds == 0)
+        f.marked += width;
+    return after;
 }

@@ -1,13 +1,11 @@
 // reader.cpp - a history file read into a session table.
 #include "history/reader.h"
 
-#include "history/cpu.h"
 #include "history/history_line.h"
 #include "history/look_ahead.h"
 #include "history/quick_split.h"
 #include "history/read_buffer.h"
 
-#include <bit>
 #include <cstring>
 
 namespace {
@@ -80,30 +78,10 @@ const char* handle_lines(const ReadBuffer& buffer, const char* from, bool may_ho
 {
     LookAhead<Pending, 4> ahead;
     const char* begin = buffer.data();
-    const char* end = buffer.end();
-    // Line feeds are marked 64 bytes at a time; one look serves every line
-    // that ends in those bytes.
-    constexpr std::size_t width = ReadBuffer::reach;
-    const auto feeds_at = [&](const char* at) {
-        const std::size_t left = static_cast<std::size_t>(end - at);
-        const std::uint64_t valid = left >= width ? ~std::uint64_t{0} : (std::uint64_t{1} << left) - 1;
-        return cpu::feeds64(wide_load<width>(buffer, at)) & valid;
-    };
-    const char* marked = from;
-    std::uint64_t feeds = marked < end ? feeds_at(marked) : 0;
-    for (;;) {
-        while (feeds == 0 && end - marked > static_cast<std::ptrdiff_t>(width)) {
-            marked += width;
-            feeds = feeds_at(marked);
-        }
-        if (feeds == 0)
-            break;
-        const char* next = marked + std::countr_zero(feeds) + 1;
-        feeds &= feeds - 1;
+    LineFeeds feeds = line_feeds(buffer, from);
+    for (const char* next; (next = next_line_end(feeds)) != nullptr; begin = next)
         handle_line(buffer, std::string_view(begin, static_cast<std::size_t>(next - begin)),
                     may_hold_nul, h, ahead);
-        begin = next;
-    }
     drain(ahead, [&](const Pending& p) { file_session(h.table, p); });
     return begin;
 }

@@ -1,6 +1,7 @@
 #include "history/cpu.h"
 #include "history/history_line.h"
 #include "history/numbers.h"
+#include "history/read_buffer.h"
 #include "history/reader.h"
 
 #include "render.h"
@@ -9,6 +10,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstring>
 #include <fcntl.h>
 #include <string>
 #include <vector>
@@ -264,6 +266,32 @@ TEST(marks64, every_feed_comma_and_digit_of_64_bytes)
         for (const cpu::BlockMarks got : {cpu::marks64(bytes), cpu::marks64_plain(bytes)}) {
             EXPECT_EQ(got.commas, want.commas) << round;
             EXPECT_EQ(got.digits, want.digits) << round;
+        }
+    }
+}
+
+TEST(next_line_end, finds_what_memchr_finds)
+{
+    std::uint64_t r = 7;
+    for (std::size_t size = 0; size <= 300; size += 7) {
+        for (const unsigned density : {2U, 30U, 200U}) {
+            ReadBuffer buffer = make_read_buffer(512);
+            for (std::size_t i = 0; i < size; ++i) {
+                r = r * 6364136223846793005ULL + 1442695040888963407ULL;
+                buffer.storage[i] = (r >> 33) % density == 0 ? '\n' : 'x';
+            }
+            buffer.size = size;
+            for (const std::size_t from : {std::size_t{0}, size / 3, size}) {
+                std::vector<const char*> want, got;
+                const char* end = buffer.end();
+                for (const char* p = buffer.data() + from;
+                     (p = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)))) != nullptr;)
+                    want.push_back(++p);
+                LineFeeds feeds = line_feeds(buffer, buffer.data() + from);
+                for (const char* p; (p = next_line_end(feeds)) != nullptr;)
+                    got.push_back(p);
+                EXPECT_EQ(got, want) << size << ' ' << density << ' ' << from;
+            }
         }
     }
 }
