@@ -59,45 +59,33 @@ const char* store_long(TextPool& pool, std::string_view text)
     return p;
 }
 
-// Adds the record of a new text; returns where its bytes are kept.
-const char* add_record(TextPool& pool, std::string_view text)
+// Adds the record of a new text.
+void add_record(TextPool& pool, std::string_view text)
 {
     if (pool.count % records_per_block == 0)
         pool.records.emplace_back(new TextRecord[records_per_block]);
     TextRecord& r = pool.records.back()[pool.count % records_per_block];
     r.size = text.size();
-    const char* at = r.bytes;
     if (text.size() <= TextRecord::inline_size) {
         if (!text.empty())
             std::memcpy(r.bytes, text.data(), text.size());
     } else {
-        at = store_long(pool, text);
+        const char* at = store_long(pool, text);
         std::memcpy(r.bytes, &at, sizeof at);
     }
     ++pool.count;
-    return at;
-}
-
-// Whether slot stands for text.
-bool slot_holds(const TextSlot& slot, std::string_view text)
-{
-    if (slot.length != text.size())
-        return false;
-    if (text.size() <= sizeof slot.bytes)
-        return same_text(std::string_view(slot.bytes, text.size()), text);
-    const char* stored;
-    std::memcpy(&stored, slot.bytes, sizeof stored);
-    return std::memcmp(stored, text.data(), text.size()) == 0;
 }
 
 // Finds or adds text through the index.
 std::uint32_t intern_long(TextPool& pool, std::string_view text, std::uint64_t h)
 {
+    const auto hash = static_cast<std::uint32_t>(h);
     if (!pool.slots.empty()) {
         const std::size_t mask = pool.slots.size() - 1;
-        for (std::size_t i = h & mask; pool.slots[i].id_plus_one != 0; i = (i + 1) & mask) {
-            if (pool.slots[i].hash == h && slot_holds(pool.slots[i], text))
-                return pool.slots[i].id_plus_one - 1;
+        for (std::size_t i = hash & mask; pool.slots[i].id_plus_one != 0; i = (i + 1) & mask) {
+            const TextSlot& slot = pool.slots[i];
+            if (slot.hash == hash && same_text(text_of(pool, slot.id_plus_one - 1), text))
+                return slot.id_plus_one - 1;
         }
     }
     if (pool.count >= max_texts || text.size() > UINT32_MAX)
@@ -105,18 +93,8 @@ std::uint32_t intern_long(TextPool& pool, std::string_view text, std::uint64_t h
     if ((std::size_t{pool.count} + 1) * 2 > pool.slots.size())
         grow_slots(pool);
     const std::uint32_t id = pool.count;
-    const char* stored = add_record(pool, text);
-    TextSlot slot;
-    slot.hash = h;
-    slot.id_plus_one = id + 1;
-    slot.length = static_cast<std::uint32_t>(text.size());
-    if (text.size() <= sizeof slot.bytes) {
-        if (!text.empty())
-            std::memcpy(slot.bytes, text.data(), text.size());
-    } else {
-        std::memcpy(slot.bytes, &stored, sizeof stored);
-    }
-    place(pool.slots, slot);
+    add_record(pool, text);
+    place(pool.slots, TextSlot{hash, id + 1});
     return id;
 }
 
@@ -203,5 +181,6 @@ std::uint32_t intern(TextPool& pool, std::string_view text)
 
 const void* index_slot(const TextPool& pool, std::uint64_t hash)
 {
-    return pool.slots.empty() ? nullptr : &pool.slots[hash & (pool.slots.size() - 1)];
+    return pool.slots.empty() ? nullptr
+                              : &pool.slots[static_cast<std::uint32_t>(hash) & (pool.slots.size() - 1)];
 }

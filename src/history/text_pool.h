@@ -17,13 +17,12 @@ struct TextRecord {
     std::size_t size;
 };
 
-// One entry of the index. A text of at most 16 bytes is kept in the slot
-// itself, so that finding it reads the slot alone; a longer one is pointed to.
+// One entry of the index: small, so that a large index touches few pages.
+// The hash's low half places the text and screens out most others; its
+// record tells the rest.
 struct TextSlot {
-    std::uint64_t hash = 0;
+    std::uint32_t hash = 0;
     std::uint32_t id_plus_one = 0; // 0: free
-    std::uint32_t length = 0;
-    char bytes[16] = {};          // the text, or a pointer to it
 };
 
 inline constexpr std::size_t records_per_block = 1024;
