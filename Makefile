@@ -1,6 +1,7 @@
 # Thin front for CMake; works with GNU make and BSD make.
 
 BUILD_DIR ?= build
+RELEASE_DIR ?= build-release
 CMAKE ?= cmake
 CMAKE_FLAGS ?=
 JOBS ?= 2
@@ -9,30 +10,56 @@ DESTDIR ?=
 RUNS ?= 7
 FUZZ_SECONDS ?= 60
 
-.PHONY: all build run test install bench fuzz clean
+.PHONY: all configure build tool run test release install uninstall bench fuzz clean
 
 all: build
 
-build:
+configure:
 	$(CMAKE) -S . -B $(BUILD_DIR) $(CMAKE_FLAGS)
+
+# The tool and, where GoogleTest is installed, the tests.
+build: configure
 	$(CMAKE) --build $(BUILD_DIR) --parallel $(JOBS)
 
-run: build
+# The tool alone.
+tool: configure
+	$(CMAKE) --build $(BUILD_DIR) --parallel $(JOBS) --target qelmar
+
+run: tool
 	$(BUILD_DIR)/qelmar -a tcpip examples/history
 
-test: build
-	cd $(BUILD_DIR) && ctest --output-on-failure
+test:
+	$(CMAKE) -S . -B $(BUILD_DIR) -DQELMAR_TESTS=ON $(CMAKE_FLAGS)
+	@if [ -f $(BUILD_DIR)/tests-need-googletest ]; then \
+	    cat $(BUILD_DIR)/tests-need-googletest >&2; exit 1; fi
+	$(CMAKE) --build $(BUILD_DIR) --parallel $(JOBS)
+	cd $(BUILD_DIR) && ctest --output-on-failure --no-tests=error
 
-# bin/qelmar and share/man/man1/qelmar.1 under $(DESTDIR)$(PREFIX).
-install: build
-	DESTDIR="$(DESTDIR)" $(CMAKE) --install $(BUILD_DIR) --prefix "$(PREFIX)"
+# The optimised build that make bench measures, in its own tree.
+release:
+	$(CMAKE) -S . -B $(RELEASE_DIR) -DCMAKE_BUILD_TYPE=Release -DQELMAR_TESTS=OFF $(CMAKE_FLAGS)
+	$(CMAKE) --build $(RELEASE_DIR) --parallel $(JOBS) --target qelmar
 
-# Release build, generated inputs, timings against wc -l; see README.md.
+# bin/qelmar, stripped, and share/man/man1/qelmar.1 under $(DESTDIR)$(PREFIX);
+# the paths written go to $(RELEASE_DIR)/installed-files.
+install: release
+	DESTDIR="$(DESTDIR)" $(CMAKE) --install $(RELEASE_DIR) --prefix "$(PREFIX)" --strip
+	@while IFS= read -r f || [ -n "$$f" ]; do printf '%s%s\n' "$(DESTDIR)" "$$f"; \
+	    done < $(RELEASE_DIR)/install_manifest.txt >> $(RELEASE_DIR)/installed-files
+
+# Removes the files that make install put in place.
+uninstall:
+	@if [ ! -f $(RELEASE_DIR)/installed-files ]; then \
+	    echo "Nothing to uninstall: no $(RELEASE_DIR)/installed-files." >&2; exit 1; fi
+	@while IFS= read -r f; do echo "removing $$f"; rm -f "$$f"; done < $(RELEASE_DIR)/installed-files
+	@rm -f $(RELEASE_DIR)/installed-files
+
+# The release build, generated inputs, timings against wc -l; see README.md.
 bench:
-	$(CMAKE) -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DQELMAR_TESTS=OFF -DQELMAR_BENCH=ON
-	$(CMAKE) --build build-bench --parallel $(JOBS)
-	./build-bench/bench/qelmar_bench ./build-bench/qelmar ./build-bench/bench/qelmar_gen \
-	    build-bench/data bench/golden-checksum $(RUNS)
+	$(CMAKE) -S . -B $(RELEASE_DIR) -DCMAKE_BUILD_TYPE=Release -DQELMAR_TESTS=OFF -DQELMAR_BENCH=ON $(CMAKE_FLAGS)
+	$(CMAKE) --build $(RELEASE_DIR) --parallel $(JOBS)
+	./$(RELEASE_DIR)/bench/qelmar_bench ./$(RELEASE_DIR)/qelmar ./$(RELEASE_DIR)/bench/qelmar_gen \
+	    $(RELEASE_DIR)/data bench/golden-checksum $(RUNS)
 
 # libFuzzer with AddressSanitizer and UndefinedBehaviorSanitizer (Clang).
 # New inputs collect in build-fuzz/corpus; a crash input lands in
@@ -45,4 +72,4 @@ fuzz:
 	    -artifact_prefix=build-fuzz/ build-fuzz/corpus tests/fuzz/corpus
 
 clean:
-	rm -rf $(BUILD_DIR) build-bench build-fuzz
+	rm -rf $(BUILD_DIR) $(RELEASE_DIR) build-fuzz
