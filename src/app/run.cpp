@@ -14,7 +14,6 @@
 #include <ctime>
 #include <fcntl.h>
 #include <limits>
-#include <sys/uio.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -26,32 +25,11 @@ constexpr std::string_view version_text = "Qelmar v0.4/bsd";
 // Release date printed beside the version in the usage text.
 constexpr std::string_view release_date = "05-06-02";
 
-// Writes the pieces of one message to fd, in one call where the system
-// takes them whole, and without allocating: messages also follow the report.
-// A message that cannot be written is lost.
-void put_message(int fd, std::string_view a, std::string_view b = {},
-                 std::string_view c = {})
+// Writes one message to fd; messages also follow the report, so nothing
+// here allocates. A message that cannot be written is lost.
+void put_message(int fd, std::string_view a, std::string_view b = {}, std::string_view c = {})
 {
-    std::string_view parts[] = {a, b, c};
-    for (std::size_t first = 0; first < 3;) {
-        iovec iov[3];
-        int n = 0;
-        for (std::size_t i = first; i < 3; ++i)
-            iov[n++] = {const_cast<char*>(parts[i].data()), parts[i].size()};
-        const ssize_t w = ::writev(fd, iov, n);
-        if (w < 0 && errno == EINTR)
-            continue;
-        if (w <= 0)
-            return;
-        // Drop what was written, possibly in the middle of a piece.
-        auto left = static_cast<std::size_t>(w);
-        while (first < 3 && left >= parts[first].size())
-            left -= parts[first++].size();
-        if (first < 3)
-            parts[first].remove_prefix(left);
-        while (first < 3 && parts[first].empty())
-            ++first;
-    }
+    write_all(fd, a, b, c);
 }
 
 void print_usage(Writer& out)
@@ -135,6 +113,9 @@ int run(int argc, const char* const* argv, int out_fd, int err_fd, Clock clock)
         return 0;
     }
 
+    // The zone first: loading it needs a descriptor of its own, and where
+    // the history file took the last one, local time would silently be UTC.
+    tzset();
     const int fd = ::open(opts.history_path, O_RDONLY);
     if (fd < 0) {
         put_message(err_fd, "Cannot open input file '", opts.history_path, "'.\n");
@@ -142,8 +123,6 @@ int run(int argc, const char* const* argv, int out_fd, int err_fd, Clock clock)
     }
     const FdCloser closer{fd};
 
-    // Load the zone before reading, so the log's conversions find it ready.
-    tzset();
     SessionTable sessions;
     std::uint64_t skipped = 0;
     if (read_history(fd, selection_of(opts, clock), sessions, skipped) != ReadStatus::ok) {

@@ -2,21 +2,72 @@
 #include "report/writer.h"
 
 #include <cerrno>
+#include <poll.h>
+#include <sys/uio.h>
 #include <unistd.h>
+
+namespace {
+
+long system_writev(int fd, const iovec* iov, int count)
+{
+    return ::writev(fd, iov, count);
+}
+
+// Waits until fd can take more; false if it never will.
+bool wait_writable(int fd)
+{
+    pollfd p{fd, POLLOUT, 0};
+    for (;;) {
+        const int n = ::poll(&p, 1, -1);
+        if (n > 0)
+            return (p.revents & POLLOUT) != 0 || (p.revents & POLLERR) == 0;
+        if (n < 0 && errno != EINTR)
+            return false;
+    }
+}
+
+} // namespace
+
+bool write_all(int fd, std::string_view a, std::string_view b, std::string_view c,
+               WritevFunction write_pieces)
+{
+    if (write_pieces == nullptr)
+        write_pieces = system_writev;
+    std::string_view parts[] = {a, b, c};
+    std::size_t first = 0;
+    while (first < 3 && parts[first].empty())
+        ++first;
+    while (first < 3) {
+        iovec iov[3];
+        int n = 0;
+        for (std::size_t i = first; i < 3; ++i)
+            iov[n++] = {const_cast<char*>(parts[i].data()), parts[i].size()};
+        const long w = write_pieces(fd, iov, n);
+        if (w < 0 && errno == EINTR)
+            continue;
+        if (w < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            if (!wait_writable(fd))
+                return false;
+            continue;
+        }
+        if (w <= 0)
+            return false; // a write of nothing would be tried again forever
+        // Drop what was written, possibly in the middle of a piece.
+        auto left = static_cast<std::size_t>(w);
+        while (first < 3 && left >= parts[first].size())
+            left -= parts[first++].size();
+        if (first < 3)
+            parts[first].remove_prefix(left);
+        while (first < 3 && parts[first].empty())
+            ++first;
+    }
+    return true;
+}
 
 void Writer::write_out(const char* p, std::size_t n)
 {
-    while (n > 0 && !failed) {
-        const ssize_t w = ::write(fd, p, n);
-        if (w < 0) {
-            if (errno == EINTR)
-                continue;
-            failed = true;
-        } else {
-            p += w;
-            n -= static_cast<std::size_t>(w);
-        }
-    }
+    if (!failed && !write_all(fd, std::string_view(p, n)))
+        failed = true;
 }
 
 bool Writer::flush()

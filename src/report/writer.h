@@ -13,6 +13,15 @@ inline constexpr char digit_pairs[] =
     "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
     "8081828384858687888990919293949596979899";
 
+// The system's writev, or a stand-in for it.
+using WritevFunction = long (*)(int fd, const struct iovec* iov, int count);
+
+// Writes the pieces to fd, in one call where the system takes them whole,
+// without allocating. Goes on after a signal, and waits while a descriptor
+// set not to block is full. False when a write fails or writes nothing.
+bool write_all(int fd, std::string_view a, std::string_view b = {}, std::string_view c = {},
+               WritevFunction write_pieces = nullptr);
+
 // Writes value at p, right-justified in width columns with fill before
 // it; returns the end. Writes at most the larger of width and 20 bytes.
 char* format_uint(char* p, std::uint64_t value, std::size_t width, char fill);

@@ -107,6 +107,46 @@ fi
 check stdout-closed "$empty" "Cannot write report.
 " 1
 
+# A standard output set not to block, read only after a pause: the writes
+# wait for room, and the whole report arrives.
+awk 'BEGIN { for (i = 0; i < 3000; i++) printf "tcpip,2:5020/%d,1796169600,60,O,0,1,2,3,4,5,6\n", i % 50 }' \
+    > "$work/many"
+"$qelmar" -a tcpip "$work/many" > "$work/many.out" 2> /dev/null
+if command -v python3 > /dev/null 2>&1; then
+    python3 "$here/nonblock_run.py" "$qelmar" -a tcpip "$work/many" > "$work/out" 2> "$work/err"; rc=$?
+    check nonblocking-stdout "$work/many.out" "" 0
+else
+    skip nonblocking-stdout "no python3 to set up the pipe"
+fi
+
+# A file size limit: the write fails, and the run says so instead of being
+# killed by the signal; what was written is the report's beginning.
+(ulimit -f 1 && exec "$qelmar" -a tcpip "$example") > "$work/limited" 2> "$work/err"; rc=$?
+: > "$work/out"
+check file-size-limit "$empty" "Cannot write report.
+" 1
+if [ -s "$work/limited" ] && cmp -s "$work/limited" "$example_out" 2> /dev/null; then
+    failed=$((failed + 1)); echo "FAIL file-size-limit: the whole report was written"
+elif ! head -c "$(wc -c < "$work/limited")" "$example_out" | cmp -s - "$work/limited"; then
+    failed=$((failed + 1)); echo "FAIL file-size-limit: what was written is not the report's start"
+fi
+
+# A small stack: the report buffer does not live there.
+(ulimit -s 16 && exec "$qelmar" -a tcpip "$example") > "$work/out" 2> "$work/err"; rc=$?
+check small-stack "$example_out" "" 0
+
+# One free descriptor: the zone is loaded before the history file takes it,
+# so the Time column is local time, not UTC.
+if [ -r /usr/share/zoneinfo/America/New_York ]; then
+    TZ=America/New_York "$qelmar" -a tcpip "$example" > "$work/ny.out" 2> /dev/null
+    (exec 3>&- 4>&- 5>&- 6>&- 7>&- 8>&- 9>&-; ulimit -n 4 && TZ=America/New_York exec "$qelmar" -a tcpip "$example") \
+        > "$work/out" 2> "$work/err"; rc=$?
+    check one-free-descriptor "$work/ny.out" "" 0
+    cmp -s "$work/ny.out" "$example_out" && { failed=$((failed + 1)); echo "FAIL one-free-descriptor: New York time is UTC"; }
+else
+    skip one-free-descriptor "no America/New_York zone file"
+fi
+
 # Out of memory: a 20 MB line needs a larger buffer than a 30 MB address
 # space holds.
 if [ -n "$sanitized" ]; then

@@ -4,8 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <fcntl.h>
 #include <string>
+#include <sys/uio.h>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -81,6 +85,57 @@ TEST(put, output_larger_than_the_buffer_arrives_whole)
     EXPECT_TRUE(out.flush());
     ::close(fd);
     EXPECT_EQ(file.read(), expected);
+}
+
+// What the stand-ins for writev below took.
+std::string taken;
+
+// Takes at most three bytes per call, as a slow device might.
+long take_three(int, const iovec* iov, int count)
+{
+    long n = 0;
+    for (int i = 0; i < count && n < 3; ++i)
+        for (std::size_t k = 0; k < iov[i].iov_len && n < 3; ++k, ++n)
+            taken += static_cast<const char*>(iov[i].iov_base)[k];
+    return n;
+}
+
+long take_nothing(int, const iovec*, int)
+{
+    return 0;
+}
+
+TEST(write_all, goes_on_after_short_writes_in_the_middle_of_pieces)
+{
+    taken.clear();
+    EXPECT_TRUE(write_all(-1, "Cannot open input file '", "/var/spool/ftn/history", "'.\n",
+                          take_three));
+    EXPECT_EQ(taken, "Cannot open input file '/var/spool/ftn/history'.\n");
+}
+
+TEST(write_all, a_write_of_nothing_is_a_failure)
+{
+    EXPECT_FALSE(write_all(-1, "report\n", {}, {}, take_nothing));
+}
+
+TEST(write_all, waits_while_a_non_blocking_pipe_is_full)
+{
+    int fds[2];
+    ASSERT_EQ(::pipe(fds), 0);
+    ASSERT_EQ(::fcntl(fds[1], F_SETFL, ::fcntl(fds[1], F_GETFL) | O_NONBLOCK), 0);
+    const std::string report(1 << 20, 'r'); // far more than the pipe holds
+    std::string got;
+    std::thread reader([&] {
+        ::usleep(50000); // let the pipe fill first
+        char buf[4096];
+        for (ssize_t n; (n = ::read(fds[0], buf, sizeof buf)) > 0;)
+            got.append(buf, static_cast<std::size_t>(n));
+    });
+    EXPECT_TRUE(write_all(fds[1], report));
+    ::close(fds[1]);
+    reader.join();
+    ::close(fds[0]);
+    EXPECT_EQ(got.size(), report.size());
 }
 
 } // namespace
