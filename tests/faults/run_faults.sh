@@ -160,6 +160,42 @@ else
     rm -f "$work/huge"
 fi
 
+# Every address-space limit, in small steps from the smallest at which the
+# program starts (below it the loader gives up, status 127) up to one at
+# which the report is printed: each run prints either the whole report or
+# the out-of-memory message alone.
+if [ -n "$sanitized" ]; then
+    skip memory-sweep "sanitizer builds reserve far more address space than any limit here"
+else
+    awk 'BEGIN { for (i = 0; i < 20000; i++)
+        printf "tcpip,2:%d/%d,%d,60,%s,0,1,2,3,4,5,6\n", i % 97, i % 5000, 1796169600 + i * 37, (i % 3 ? "O" : "IO") }' \
+        > "$work/sweep"
+    TZ=Europe/Berlin "$qelmar" -a tcpip "$work/sweep" > "$work/sweep.out" 2> /dev/null
+    echo "Not enough memory to allocate buffer" > "$work/oom.out"
+    limit=2048 started= bad= reports=0
+    while [ $limit -lt 262144 ] && [ $reports -lt 8 ]; do
+        (ulimit -v $limit && TZ=Europe/Berlin exec "$qelmar" -a tcpip "$work/sweep") \
+            > "$work/out" 2> "$work/err"
+        rc=$?
+        if [ $rc != 127 ] || [ -n "$started" ]; then
+            started=$limit
+            if [ $rc = 0 ] && cmp -s "$work/out" "$work/sweep.out" && [ ! -s "$work/err" ]; then
+                reports=$((reports + 1))
+            elif [ $rc = 1 ] && cmp -s "$work/out" "$work/oom.out" && [ ! -s "$work/err" ]; then
+                :
+            else
+                bad="$bad $limit:$rc"
+            fi
+        fi
+        limit=$((limit + 8))
+    done
+    if [ -n "$started" ] && [ $reports -gt 0 ] && [ -z "$bad" ]; then
+        passed=$((passed + 1))
+    else
+        failed=$((failed + 1)); echo "FAIL memory-sweep: up to ${started:-none} KiB; other results at$bad"
+    fi
+fi
+
 # A line of several megabytes with a field of a megabyte: one session,
 # its address printed whole.
 awk 'BEGIN { printf "tcpip,"; for (i = 0; i < 20000; i++) printf "%050d", i;
