@@ -53,7 +53,8 @@ inline void copy_short(char* dst, const char* src, std::size_t n)
 struct Writer {
     static constexpr std::size_t capacity = 64 * 1024;
 
-    // terminal: show control bytes of texts from the file as '?'.
+    // terminal: show control characters in texts from the file, and bytes
+    // that are not UTF-8, as '?'.
     explicit Writer(int fd, bool terminal = false)
         : fd(fd), terminal(terminal), storage(new char[capacity]), buf(storage.get())
     {
@@ -145,6 +146,8 @@ private:
     char* buf;
 
     void put_fill(char fill, std::size_t n);
+    // What text takes once shown: on a terminal, controls become '?'.
+    std::size_t shown_size(std::string_view text) const;
     void put_field(std::string_view text);
     void put_long(std::string_view text);
     void write_out(const char* p, std::size_t n);

@@ -46,6 +46,38 @@ TEST(put_field, justifies_every_length_in_short_and_wide_columns)
     }
 }
 
+TEST(put_field, on_a_terminal_controls_and_broken_utf8_show_as_question_marks)
+{
+    const struct {
+        std::string_view text, shown;
+    } cases[] = {
+        {"2:5020/52", "2:5020/52"},
+        {"a\x1b[2J\x7f", "a?[2J?"},           // C0 and DEL
+        {"\x9b" "31m", "?31m"},                 // a raw C1 byte is no UTF-8
+        {"\xc2\x9b" "31m", "?31m"},             // CSI as UTF-8: one '?'
+        {"\xc2\x80\xc2\x9f\xc2\x9d", "???"},   // U+0080, U+009F, OSC
+        {"\xc2\xa0\xc3\xa9", "\xc2\xa0\xc3\xa9"}, // NBSP and e acute stay
+        {"\xe2\x82\xac\xf0\x9f\x98\x80", "\xe2\x82\xac\xf0\x9f\x98\x80"},
+        {"\xc0\xaf", "??"},                     // overlong
+        {"\xed\xa0\x80", "???"},                // a surrogate
+        {"\xf4\x90\x80\x80", "????"},           // past U+10FFFF
+        {"ab\xe2\x82", "ab??"},                 // cut short
+        {"\xff\xfe\x80", "???"},
+    };
+    for (const auto& c : cases) {
+        Writer tty(-1, true);
+        tty.put_field_left(c.text, 16);
+        tty.put("|");
+        tty.put_field_right(c.text, 16);
+        const std::string pad(c.shown.size() < 16 ? 16 - c.shown.size() : 0, ' ');
+        EXPECT_EQ(tty.pending(), std::string(c.shown) + pad + "|" + pad + std::string(c.shown))
+            << c.text;
+        Writer pipe(-1, false);
+        pipe.put_field_left(c.text, 16);
+        EXPECT_EQ(pipe.pending().substr(0, c.text.size()), c.text);
+    }
+}
+
 TEST(put_field, longer_than_its_width_is_printed_whole)
 {
     Writer out(-1);
