@@ -25,15 +25,18 @@ ReadBuffer make_read_buffer(std::size_t capacity)
     return buffer;
 }
 
+void grow(ReadBuffer& buffer)
+{
+    ReadBuffer larger = make_read_buffer(buffer.capacity * 2);
+    std::memcpy(larger.storage.get(), buffer.data(), buffer.size);
+    larger.size = buffer.size;
+    clear_reach(larger);
+    buffer = std::move(larger);
+}
+
 long read_more(ReadBuffer& buffer, int fd)
 {
-    if (buffer.size == buffer.capacity) { // a line longer than the room
-        ReadBuffer larger = make_read_buffer(buffer.capacity * 2);
-        std::memcpy(larger.storage.get(), buffer.data(), buffer.size);
-        larger.size = buffer.size;
-        clear_reach(larger);
-        buffer = std::move(larger);
-    }
+    assert(buffer.size < buffer.capacity);
     for (;;) {
         const ssize_t n =
             ::read(fd, buffer.storage.get() + buffer.size, buffer.capacity - buffer.size);
@@ -45,6 +48,13 @@ long read_more(ReadBuffer& buffer, int fd)
         }
         return n < 0 ? -1 : static_cast<long>(n);
     }
+}
+
+void keep_front(ReadBuffer& buffer, std::size_t n)
+{
+    assert(n <= buffer.size);
+    buffer.size = n;
+    clear_reach(buffer);
 }
 
 void drop_front(ReadBuffer& buffer, std::size_t n)

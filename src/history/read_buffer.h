@@ -26,13 +26,19 @@ struct ReadBuffer {
 // An empty buffer with room for capacity bytes.
 ReadBuffer make_read_buffer(std::size_t capacity);
 
-// Reads what fd gives after the data held, doubling the room first when it
-// is full. Returns the number of bytes read: 0 at the end of the file, -1
-// when reading fails.
+// Doubles the room, keeping the data.
+void grow(ReadBuffer& buffer);
+
+// Reads what fd gives into the room after the data held, which must not be
+// full. Returns the number of bytes read: 0 at the end of the file, -1 when
+// reading fails.
 long read_more(ReadBuffer& buffer, int fd);
 
 // Drops the first n bytes of data, moving the rest to the front.
 void drop_front(ReadBuffer& buffer, std::size_t n);
+
+// Keeps only the first n bytes of data.
+void keep_front(ReadBuffer& buffer, std::size_t n);
 
 // The bytes from p on, for a load of width bytes: p must be a place in the
 // data, and the zeroed bytes after it keep the load inside the block.

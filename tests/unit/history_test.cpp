@@ -229,6 +229,46 @@ TEST(read_history, a_nul_read_well_before_its_line_feed_still_ends_the_text)
     EXPECT_EQ(text_of(r.sessions.addresses, sessions[1].address), "b");
 }
 
+// Lines longer than a read block, whose rest the reader passes over once it
+// cannot matter, must come out as parse_session_fields says.
+TEST(read_history, long_lines_passed_over_agree_with_parse_session_fields)
+{
+    const std::string tail(600 * 1024, 'x');
+    const std::string lines[] = {
+        "cuaa1," + tail + ",1500,60,O,0,1,2,3,4,5,6\n",         // another line
+        tail + "\n",                                             // a long first field
+        "tcpip,a,999," + tail + ",O,0,1,2,3,4,5,6\n",            // before the window
+        "tcpip,a,1500,0," + tail + ",0,1,2,3,4,5,6\n",           // no time online
+        "tcpip,a,1500,60," + tail + "\n",                        // incomplete
+        "tcpip,b,1500,60,O,0,1,2,3,4,5,6" + std::string("\0", 1) + tail + "\n",
+        "tcpip,c,1500,60," + tail + ",0,1,2,3,4,5,6\n",          // long letters
+        "tcpip," + tail + ",1500,60,O,0,1,2,3,4,5,6\n",          // long address
+        "tcpipx" + tail + "\n",
+        "tcpip,d,1500,60,O,0,1,2,3,4,5,6\n",
+    };
+    for (const Scope scope : {Scope::all, Scope::recent}) {
+        const Selection sel = selection(scope);
+        std::string text;
+        std::vector<std::string> want_addresses;
+        std::uint64_t want_skipped = 0;
+        for (const std::string& l : lines) {
+            text += l;
+            SessionFields f;
+            const std::string_view line(l.data(), std::min(l.find('\0'), l.size()));
+            const LineVerdict verdict = parse_session_fields(line, sel, f);
+            if (verdict == LineVerdict::selected)
+                want_addresses.emplace_back(f.address);
+            want_skipped += verdict == LineVerdict::incomplete ? 1 : 0;
+        }
+        const ReadResult r = read_text(text, sel);
+        std::vector<std::string> got_addresses;
+        for (const Session& s : unpack(r.sessions))
+            got_addresses.emplace_back(text_of(r.sessions.addresses, s.address));
+        EXPECT_EQ(got_addresses, want_addresses);
+        EXPECT_EQ(r.skipped, want_skipped);
+    }
+}
+
 TEST(read_history, one_address_id_per_address_in_first_seen_order)
 {
     const ReadResult r = read_text(line("b") + line("a") + "tcpip,c\n" + line("b") +
