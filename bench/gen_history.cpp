@@ -1,11 +1,19 @@
 // gen_history.cpp - writes a realistic, reproducible history file.
 //
 //   qelmar_gen LINES SYSTEMS SEED DAYS END_TIME > FILE
+//   qelmar_gen --colliding LINES > FILE
+//   qelmar_gen --ordinary LINES > FILE
 //
 // Sessions run in time order over DAYS days up to END_TIME. A few hubs take
 // a large share of the sessions; most go over tcpip, some over serial
 // lines; a few have zero duration or an error. The same arguments give the
 // same bytes on every platform: the generator uses no library randomness.
+//
+// --colliding writes LINES sessions, each with its own 16-byte address, all
+// of the addresses sharing one value of the index's quick hash; --ordinary
+// writes the same shape with ordinary addresses.
+#include "colliding.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -50,8 +58,35 @@ std::uint64_t make_bytes(Random& rnd)
 
 } // namespace
 
+// One session per address, every address 16 bytes.
+int write_one_each(bool colliding, std::uint64_t lines)
+{
+    std::string out;
+    std::uint64_t next = 0;
+    for (std::uint64_t i = 0; i < lines; ++i) {
+        std::string address;
+        if (colliding) {
+            while (address.empty())
+                address = colliding_text(next++);
+        } else {
+            address = "2:" + std::to_string(1000000 + i % 9000000) + "/" + std::to_string(100000 + i % 900000);
+            address.resize(16, '0');
+        }
+        out += "tcpip," + address + "," + std::to_string(1796169600 + i) + ",60,O,0,1,2,3,4,5,6\n";
+        if (out.size() > (1 << 20)) {
+            std::fwrite(out.data(), 1, out.size(), stdout);
+            out.clear();
+        }
+    }
+    std::fwrite(out.data(), 1, out.size(), stdout);
+    return std::fflush(stdout) == 0 ? 0 : 1;
+}
+
 int main(int argc, char** argv)
 {
+    if (argc == 3 && (std::string(argv[1]) == "--colliding" || std::string(argv[1]) == "--ordinary"))
+        return write_one_each(std::string(argv[1]) == "--colliding",
+                              std::strtoull(argv[2], nullptr, 10));
     if (argc != 6) {
         std::fprintf(stderr, "usage: qelmar_gen LINES SYSTEMS SEED DAYS END_TIME\n");
         return 2;

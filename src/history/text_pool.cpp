@@ -3,8 +3,10 @@
 
 #include "history/cpu.h"
 
+#include <chrono>
 #include <cstring>
 #include <new>
+#include <unistd.h>
 
 namespace {
 
@@ -13,6 +15,10 @@ constexpr std::size_t first_slots = 64;
 // Ids must fit in 32 bits beside the free mark; a flags id shares its
 // number with the error mark.
 constexpr std::size_t max_texts = (std::size_t{1} << 31) - 1;
+// A lookup among ordinary texts walks a handful of slots; one that walks
+// more than this meets texts made to collide. At most half full, a run of
+// this length comes by chance about once in 10^10 slots.
+constexpr std::size_t probe_limit = 128;
 
 // Places a filled slot in the first free place of its probe sequence.
 void place(std::vector<TextSlot>& slots, const TextSlot& slot)
@@ -76,16 +82,85 @@ void add_record(TextPool& pool, std::string_view text)
     ++pool.count;
 }
 
+std::uint64_t rotate(std::uint64_t x, int b)
+{
+    return x << b | x >> (64 - b);
+}
+
+// SipHash-2-4 of text under key.
+std::uint64_t keyed_hash(const std::uint64_t key[2], std::string_view text)
+{
+    std::uint64_t v0 = key[0] ^ 0x736f6d6570736575ULL;
+    std::uint64_t v1 = key[1] ^ 0x646f72616e646f6dULL;
+    std::uint64_t v2 = key[0] ^ 0x6c7967656e657261ULL;
+    std::uint64_t v3 = key[1] ^ 0x7465646279746573ULL;
+    const auto rounds = [&](int n) {
+        for (int i = 0; i < n; ++i) {
+            v0 += v1;
+            v1 = rotate(v1, 13) ^ v0;
+            v0 = rotate(v0, 32);
+            v2 += v3;
+            v3 = rotate(v3, 16) ^ v2;
+            v0 += v3;
+            v3 = rotate(v3, 21) ^ v0;
+            v2 += v1;
+            v1 = rotate(v1, 17) ^ v2;
+            v2 = rotate(v2, 32);
+        }
+    };
+    const std::size_t n = text.size();
+    std::size_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        const std::uint64_t m = cpu::load_le64(text.data() + i);
+        v3 ^= m;
+        rounds(2);
+        v0 ^= m;
+    }
+    std::uint64_t last = std::uint64_t{n & 0xff} << 56;
+    for (std::size_t k = 0; i + k < n; ++k)
+        last |= std::uint64_t{static_cast<unsigned char>(text[i + k])} << (8 * k);
+    v3 ^= last;
+    rounds(2);
+    v0 ^= last;
+    v2 ^= 0xff;
+    rounds(4);
+    return v0 ^ v1 ^ v2 ^ v3;
+}
+
+// Turns the pool to its keyed hash and places every text anew by it.
+void turn_keyed(TextPool& pool)
+{
+    if (::getentropy(pool.key, sizeof pool.key) != 0) {
+        // Still no fixed key: this run's own time and place.
+        const auto now = std::chrono::steady_clock::now().time_since_epoch().count();
+        pool.key[0] = static_cast<std::uint64_t>(now) ^ reinterpret_cast<std::uintptr_t>(&pool);
+        pool.key[1] = static_cast<std::uint64_t>(::getpid()) * 0x9e3779b97f4a7c15ULL ^ pool.key[0];
+    }
+    pool.keyed = true;
+    std::vector<TextSlot> slots(pool.slots.size());
+    for (std::uint32_t id = 0; id < pool.count; ++id)
+        place(slots, TextSlot{static_cast<std::uint32_t>(keyed_hash(pool.key, text_of(pool, id))),
+                              id + 1});
+    pool.slots.swap(slots);
+}
+
 // Finds or adds text through the index.
 std::uint32_t intern_long(TextPool& pool, std::string_view text, std::uint64_t h)
 {
+    if (pool.keyed)
+        h = keyed_hash(pool.key, text);
     const auto hash = static_cast<std::uint32_t>(h);
     if (!pool.slots.empty()) {
         const std::size_t mask = pool.slots.size() - 1;
+        std::size_t probes = 0;
         for (std::size_t i = hash & mask; pool.slots[i].id_plus_one != 0; i = (i + 1) & mask) {
             const TextSlot& slot = pool.slots[i];
             if (slot.hash == hash && same_text(text_of(pool, slot.id_plus_one - 1), text))
                 return slot.id_plus_one - 1;
+            if (++probes == probe_limit && !pool.keyed) {
+                turn_keyed(pool);
+                return intern_long(pool, text, h);
+            }
         }
     }
     if (pool.count >= max_texts || text.size() > UINT32_MAX)

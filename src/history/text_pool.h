@@ -41,6 +41,12 @@ struct TextPool {
     // as status letters, found again without hashing or comparing bytes.
     std::uint64_t short_keys[16] = {};
     std::uint32_t short_ids[16] = {};
+    // Set once a lookup walked far more slots than ordinary texts ever make
+    // it walk: texts chosen to share one hash, as a remote peer could
+    // choose its address. From then on the index places texts by a hash
+    // keyed from the system's random source, which no one can aim at.
+    bool keyed = false;
+    std::uint64_t key[2] = {};
 };
 
 // Whether the first and the last words of x and y, both n bytes long with
@@ -91,11 +97,11 @@ inline std::string_view text_of(const TextPool& pool, std::uint32_t id)
     return {p, r.size};
 }
 
-// Hash of a text, the same for equal bytes.
+// Hash of a text, the same for equal bytes: quick, but not keyed.
 std::uint64_t hash_text(std::string_view text);
 
 // Returns the id of text, storing it first if it is new; hash is
-// hash_text(text).
+// hash_text(text), and is not looked at once the pool is keyed.
 std::uint32_t intern(TextPool& pool, std::string_view text, std::uint64_t hash);
 
 // The same, hashing text only when it must be looked up in the index.

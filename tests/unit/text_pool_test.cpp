@@ -1,5 +1,7 @@
 #include "history/text_pool.h"
 
+#include "colliding.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -51,6 +53,32 @@ TEST(intern, one_id_per_distinct_text)
     }
     EXPECT_EQ(pool.count, std::size(texts) + 20000);
     EXPECT_EQ(intern(pool, "2:19999/1"), std::size(texts) + 19999);
+}
+
+TEST(intern, texts_that_share_one_hash_turn_the_index_to_a_keyed_hash)
+{
+    std::vector<std::string> texts;
+    for (std::uint64_t i = 0; texts.size() < 20000; ++i)
+        if (std::string t = colliding_text(i); !t.empty())
+            texts.push_back(t);
+    for (const std::string& t : texts)
+        ASSERT_EQ(hash_text(t), hash_text(texts[0])) << "the texts no longer collide";
+    TextPool pool;
+    for (std::size_t i = 0; i < texts.size(); ++i)
+        ASSERT_EQ(intern(pool, texts[i], hash_text(texts[i])), i);
+    EXPECT_TRUE(pool.keyed);
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        EXPECT_EQ(intern(pool, texts[i], hash_text(texts[i])), i);
+        EXPECT_EQ(text_of(pool, static_cast<std::uint32_t>(i)), texts[i]);
+    }
+}
+
+TEST(intern, ordinary_texts_keep_the_quick_hash)
+{
+    TextPool pool;
+    for (int i = 0; i < 200000; ++i)
+        intern(pool, "2:" + std::to_string(i % 5000) + "/" + std::to_string(i));
+    EXPECT_FALSE(pool.keyed);
 }
 
 } // namespace
