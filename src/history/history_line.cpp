@@ -63,3 +63,17 @@ LineVerdict parse_session_fields(std::string_view line, const Selection& sel, Se
     FieldSplitter fields{line.data(), line.data() + line.size()};
     return apply_rules(fields, sel, f);
 }
+
+bool dropped_whatever_follows(std::string_view text, const Selection& sel)
+{
+    const std::size_t first = text.find_first_not_of(',');
+    if (first == std::string_view::npos)
+        return false;
+    const std::size_t comma = text.rfind(',');
+    if (comma < first) // the first field goes on
+        return text.size() - first > sel.line_name.size();
+    // The fields before the last comma are whole.
+    FieldSplitter fields{text.data(), text.data() + comma};
+    SessionFields f;
+    return apply_rules(fields, sel, f) == LineVerdict::dropped;
+}

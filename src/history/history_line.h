@@ -26,3 +26,8 @@ enum class LineVerdict { selected, dropped, incomplete };
 // twelfth field, is incomplete.
 LineVerdict parse_session_fields(std::string_view line, const Selection& sel,
                                  SessionFields& fields);
+
+// Whether a line that begins with text, and goes on past it, is dropped
+// whatever follows: its first field names another line, or a test that
+// drops it needs only fields that text holds whole.
+bool dropped_whatever_follows(std::string_view text, const Selection& sel);

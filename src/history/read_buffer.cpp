@@ -57,6 +57,14 @@ void keep_front(ReadBuffer& buffer, std::size_t n)
     clear_reach(buffer);
 }
 
+void drop_middle(ReadBuffer& buffer, std::size_t from, std::size_t to)
+{
+    assert(from <= to && to <= buffer.size);
+    std::memmove(buffer.storage.get() + from, buffer.data() + to, buffer.size - to);
+    buffer.size -= to - from;
+    clear_reach(buffer);
+}
+
 void drop_front(ReadBuffer& buffer, std::size_t n)
 {
     std::memmove(buffer.storage.get(), buffer.data() + n, buffer.size - n);

@@ -40,6 +40,9 @@ void drop_front(ReadBuffer& buffer, std::size_t n);
 // Keeps only the first n bytes of data.
 void keep_front(ReadBuffer& buffer, std::size_t n);
 
+// Drops the bytes of data from from up to before to.
+void drop_middle(ReadBuffer& buffer, std::size_t from, std::size_t to);
+
 // The bytes from p on, for a load of width bytes: p must be a place in the
 // data, and the zeroed bytes after it keep the load inside the block.
 template <std::size_t width>

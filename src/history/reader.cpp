@@ -92,53 +92,25 @@ struct HeldLine {
     // Its rest cannot matter: the bytes held are all that is kept of it,
     // and the rest is passed over up to its line feed.
     bool cut = false;
-    bool dropped = false; // cut, and not selected whatever follows
 };
 
-// Whether a line that begins with text is dropped whatever follows: its
-// first field already names another line, or a test that drops it needs
-// only fields that text holds whole.
-bool dropped_whatever_follows(std::string_view text, const Selection& sel)
-{
-    const std::size_t first = text.find_first_not_of(',');
-    if (first == std::string_view::npos)
-        return false;
-    const std::size_t comma = text.rfind(',');
-    if (comma < first) // the first field is not finished
-        return text.size() - first > sel.line_name.size();
-    SessionFields f;
-    return parse_session_fields(text.substr(0, comma), sel, f) == LineVerdict::dropped;
-}
-
 // Frees the room taken by an unfinished line that fills the buffer when the
-// rest of the line cannot matter: after its first NUL, where its text ends,
-// or once it is known not to be selected. Then the line's bytes up to
-// there are all that is kept, and true is returned.
+// rest of the line cannot matter: after its first NUL, where its text ends
+// (the NUL is kept, and ends the text once the line is whole again), or
+// once it is known not to be selected (nothing is kept). Returns whether
+// it did.
 bool cut_held_line(ReadBuffer& buffer, HeldLine& held, const Selection& sel)
 {
     const std::string_view text(buffer.data(), buffer.size);
-    if (held.may_hold_nul) {
-        if (const void* nul = std::memchr(text.data(), '\0', text.size())) {
-            keep_front(buffer, static_cast<std::size_t>(static_cast<const char*>(nul) - text.data()));
-            held.cut = true;
-            return true;
-        }
-    }
-    if (dropped_whatever_follows(text, sel)) {
+    const void* nul = held.may_hold_nul ? std::memchr(text.data(), '\0', text.size()) : nullptr;
+    if (nul != nullptr)
+        keep_front(buffer, static_cast<std::size_t>(static_cast<const char*>(nul) - text.data()) + 1);
+    else if (dropped_whatever_follows(text, sel))
         keep_front(buffer, 0);
-        held.cut = true;
-        held.dropped = true;
-        return true;
-    }
-    return false;
-}
-
-// Handles the text kept of a line that was cut, once its line feed came.
-void handle_cut_line(const ReadBuffer& buffer, std::string_view text, LineHandling& h)
-{
-    LookAhead<Pending, 4> ahead;
-    handle_line(buffer, text, false, h, ahead);
-    drain(ahead, [&](const Pending& p) { file_session(h.table, p); });
+    else
+        return false;
+    held.cut = true;
+    return true;
 }
 
 } // namespace
@@ -162,17 +134,17 @@ ReadStatus read_history(int fd, const Selection& sel, SessionTable& table,
         if (n == 0)
             return ReadStatus::ok; // an unfinished last line is left out
         if (held.cut) {
-            // The rest of a cut line is not kept: only its end is looked for.
-            const void* feed = std::memchr(buffer.data() + old, '\n', buffer.size - old);
+            // The rest of a cut line is not kept: only its end is looked for,
+            // and what was kept of the line goes on right before it.
+            const char* feed = static_cast<const char*>(
+                std::memchr(buffer.data() + old, '\n', buffer.size - old));
             if (feed == nullptr) {
                 keep_front(buffer, old);
                 continue;
             }
-            if (!held.dropped)
-                handle_cut_line(buffer, std::string_view(buffer.data(), old), h);
-            drop_front(buffer, static_cast<std::size_t>(static_cast<const char*>(feed) - buffer.data()) + 1);
-            held = HeldLine{};
-            old = 0;
+            drop_middle(buffer, old, static_cast<std::size_t>(feed - buffer.data()));
+            held.cut = false;
+            old = 0; // the kept part is looked at again, now that the line is whole
         }
         const char* fresh = buffer.data() + old;
         // One look for NUL bytes per read spares one per line. Only the new
