@@ -44,6 +44,43 @@ void print_usage(Writer& out)
             "  -a        - statistics for all hist_file current name_line.\n");
 }
 
+// The usage text and a line for each long option.
+void print_help(Writer& out)
+{
+    print_usage(out);
+    out.put("  --all        - the same as -a, anywhere on the command line.\n"
+            "  --since=WHEN - only sessions that started at WHEN or later.\n"
+            "  --until=WHEN - only sessions that started at WHEN or earlier.\n"
+            "  --full-time  - the date of each session in the log, with the time.\n"
+            "  --help       - this text.\n");
+}
+
+// Tells why the command line cannot be followed.
+void print_bad_argument(int fd, const BadArgument& bad)
+{
+    switch (bad.kind) {
+    case BadArgument::Kind::unknown_option:
+        put_message(fd, "Unknown option '", bad.text, "'.\n");
+        break;
+    case BadArgument::Kind::missing_value:
+        put_message(fd, "Missing value in '", bad.text, "'.\n");
+        break;
+    case BadArgument::Kind::invalid_time:
+        put_message(fd, "Invalid time '", bad.text, "'.\n");
+        break;
+    }
+}
+
+// Writes out what out holds; on failure says so. Returns the exit status.
+int finish(Writer& out, int err_fd)
+{
+    if (!out.flush()) {
+        put_message(err_fd, "Cannot write report.\n");
+        return 1;
+    }
+    return 0;
+}
+
 // Tells how many history lines were left out for lack of fields.
 void print_skipped(int fd, std::uint64_t skipped)
 {
@@ -66,31 +103,8 @@ std::int64_t system_clock()
     return static_cast<std::int64_t>(std::time(nullptr));
 }
 
-bool parse_arguments(int argc, const char* const* argv, RunOptions& opts)
+TimeWindow recent_window(std::int64_t first, std::int64_t second)
 {
-    if (argc <= 2)
-        return false;
-    opts.history_path = argv[argc - 1];
-    opts.line_name = argv[argc - 2];
-    // With two arguments the option slot is the program's own name.
-    opts.scope = std::string_view(argv[argc - 3]) == "-a" ? ReportScope::all
-                                                         : ReportScope::recent;
-    return true;
-}
-
-Selection selection_of(const RunOptions& opts, Clock clock)
-{
-    Selection sel;
-    sel.line_name = opts.line_name;
-    if (opts.scope == ReportScope::recent)
-        sel.window = recent_window(clock);
-    return sel;
-}
-
-TimeWindow recent_window(Clock clock)
-{
-    const std::int64_t first = clock();
-    const std::int64_t second = clock();
     constexpr std::int64_t lowest = std::numeric_limits<std::int64_t>::min();
     TimeWindow window;
     window.from = first < lowest + seconds_per_day ? lowest : first - seconds_per_day;
@@ -98,24 +112,48 @@ TimeWindow recent_window(Clock clock)
     return window;
 }
 
+Selection selection_of(const RunOptions& opts, std::int64_t first, std::int64_t second)
+{
+    Selection sel;
+    sel.line_name = opts.line_name;
+    // A period replaces the last 24 hours, and holds over the whole file too.
+    if (opts.since || opts.until)
+        sel.window = TimeWindow{opts.since.value_or(std::numeric_limits<std::int64_t>::min()),
+                                opts.until.value_or(std::numeric_limits<std::int64_t>::max())};
+    else if (opts.scope == ReportScope::recent)
+        sel.window = recent_window(first, second);
+    return sel;
+}
+
 int run(int argc, const char* const* argv, int out_fd, int err_fd, Clock clock)
 {
     // Printing allocates nothing: the buffer is taken here, before reading.
     Writer out(out_fd, ::isatty(out_fd) == 1);
-
-    RunOptions opts;
-    if (!parse_arguments(argc, argv, opts)) {
-        print_usage(out);
-        if (!out.flush()) {
-            put_message(err_fd, "Cannot write report.\n");
-            return 1;
-        }
-        return 0;
-    }
-
     // The zone first: loading it needs a descriptor of its own, and where
     // the history file took the last one, local time would silently be UTC.
+    // Options that name local times need it too.
     tzset();
+    // Two readings one right after the other: the 24 hours end at the
+    // second, and everything else counts from the first.
+    const std::int64_t first = clock();
+    const std::int64_t second = clock();
+
+    RunOptions opts;
+    BadArgument bad;
+    switch (parse_arguments(argc, argv, first, opts, bad)) {
+    case Request::bad_argument:
+        print_bad_argument(err_fd, bad);
+        return 1;
+    case Request::help:
+        print_help(out);
+        return finish(out, err_fd);
+    case Request::usage:
+        print_usage(out);
+        return finish(out, err_fd);
+    case Request::report:
+        break;
+    }
+
     const int fd = ::open(opts.history_path, O_RDONLY);
     if (fd < 0) {
         put_message(err_fd, "Cannot open input file '", opts.history_path, "'.\n");
@@ -125,7 +163,7 @@ int run(int argc, const char* const* argv, int out_fd, int err_fd, Clock clock)
 
     SessionTable sessions;
     std::uint64_t skipped = 0;
-    if (read_history(fd, selection_of(opts, clock), sessions, skipped) != ReadStatus::ok) {
+    if (read_history(fd, selection_of(opts, first, second), sessions, skipped) != ReadStatus::ok) {
         put_message(err_fd, "Cannot read input file '", opts.history_path, "'.\n");
         return 1;
     }
@@ -134,7 +172,7 @@ int run(int argc, const char* const* argv, int out_fd, int err_fd, Clock clock)
     if (systems.size() > 1)
         sort_systems(systems);
     print_summary(out, systems, sessions.count);
-    print_session_log(out, sessions, version_text);
+    print_session_log(out, sessions, version_text, opts.full_time);
     const bool written = out.flush();
 
     if (skipped > 0)

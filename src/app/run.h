@@ -12,15 +12,12 @@ using Clock = std::int64_t (*)();
 // The host's clock.
 std::int64_t system_clock();
 
-// Takes the scope, line name and history path from the end of argv.
-// False when there are too few arguments for a report.
-bool parse_arguments(int argc, const char* const* argv, RunOptions& opts);
+// The window of the last 24 hours, from two readings of the clock.
+TimeWindow recent_window(std::int64_t first, std::int64_t second);
 
-// The window of the last 24 hours, from two readings of clock.
-TimeWindow recent_window(Clock clock);
-
-// What the reader keeps for opts: the line, and the window of its scope.
-Selection selection_of(const RunOptions& opts, Clock clock);
+// What the reader keeps for opts: the line, and the period or the window
+// of its scope, with the clock's two readings.
+Selection selection_of(const RunOptions& opts, std::int64_t first, std::int64_t second);
 
 // Runs the tool on argv (argv[0] is the program's name), writing the report
 // to out_fd and messages to err_fd; returns the exit status.

@@ -1,6 +1,8 @@
 // columns.cpp - the numeric columns shared by both tables.
 #include "report/columns.h"
 
+#include "report/local_time.h"
+
 #include <cstring>
 
 namespace {
@@ -138,6 +140,31 @@ char* format_rate(char* p, std::int64_t v)
 {
     // Rates stay unscaled below 100000, not 1024 as sizes do.
     return format_scaled(p, v, 100000);
+}
+
+char* format_date(char* p, std::int64_t day)
+{
+    const CivilDate d = civil_from_days(day);
+    // As printf's %04d: a minus sign counts toward the width.
+    if (d.year < 0) {
+        *p++ = '-';
+        p = format_uint(p, as_unsigned(0 - d.year), 3, '0');
+    } else {
+        p = format_uint(p, as_unsigned(d.year), 4, '0');
+    }
+    *p++ = '-';
+    p = put_two_digits(p, static_cast<unsigned>(d.month));
+    *p++ = '-';
+    return put_two_digits(p, static_cast<unsigned>(d.day));
+}
+
+char* format_clock(char* p, int hour, int minute, int second)
+{
+    p = put_two_digits(p, static_cast<unsigned>(hour));
+    *p++ = ':';
+    p = put_two_digits(p, static_cast<unsigned>(minute));
+    *p++ = ':';
+    return put_two_digits(p, static_cast<unsigned>(second));
 }
 
 std::int64_t divide_rate(std::int64_t bytes, std::int64_t seconds)

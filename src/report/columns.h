@@ -53,6 +53,13 @@ inline void print_address(Writer& out, std::string_view address)
     out.put_field_left(address, 16);
 }
 
+// A day (days since 1970-01-01) as its date, "%04d-%02d-%02d" of year,
+// month and day; at most 16 bytes.
+char* format_date(char* p, std::int64_t day);
+
+// A time of day as "hh:mm:ss"; 8 bytes.
+char* format_clock(char* p, int hour, int minute, int second);
+
 // bytes / seconds truncated toward zero; 0 for no time, and the one
 // quotient beyond 64 bits wraps to the smallest value.
 std::int64_t divide_rate(std::int64_t bytes, std::int64_t seconds);

@@ -11,33 +11,53 @@ namespace {
 
 constexpr std::string_view heading =
     "Time     Address          Online  LPxE Traff   Out   Inc   CPS\n";
+constexpr std::string_view full_heading =
+    "Date       Time     Address          Online  LPxE Traff   Out   Inc   CPS\n";
 constexpr std::string_view rule =
     "--------------------------------------------------------------\n";
+constexpr std::string_view full_rule =
+    "-------------------------------------------------------------------------\n";
 
-// Prints start as local time of day, "hh:mm:ss ", or "??:??:?? " when the
+// How the log shows start times, and what it keeps to show them quickly.
+struct StartColumn {
+    bool full_time = false;
+    LocalTimeCache clock;
+    std::int64_t day = INT64_MIN; // the day whose date is in date
+    char date[16] = {};
+    std::size_t date_size = 0;
+};
+
+// Prints start as local time, "hh:mm:ss " or with full_time
+// "YYYY-MM-DD hh:mm:ss ", question marks in place of the digits when the
 // host cannot convert it.
-void print_time_of_day(Writer& out, LocalTimeCache& clock, std::int64_t start)
+void print_start(Writer& out, StartColumn& column, std::int64_t start)
 {
     LocalTime t;
-    if (!local_time(clock, start, t)) {
-        out.put("??:??:?? ");
+    if (!local_time(column.clock, start, t)) {
+        out.put(column.full_time ? "\?\?\?\?-\?\?-\?\? ??:??:?? " : "??:??:?? ");
         return;
     }
-    char* p = out.room(9);
-    std::memcpy(p, digit_pairs + 2 * t.hour, 2);
-    p[2] = ':';
-    std::memcpy(p + 3, digit_pairs + 2 * t.minute, 2);
-    p[5] = ':';
-    std::memcpy(p + 6, digit_pairs + 2 * t.second, 2);
-    p[8] = ' ';
-    out.commit(p + 9);
+    char* p = out.room(32);
+    if (column.full_time) {
+        // Most sessions of a day follow one another.
+        if (t.day != column.day) {
+            column.day = t.day;
+            column.date_size = static_cast<std::size_t>(format_date(column.date, t.day) - column.date);
+        }
+        std::memcpy(p, column.date, column.date_size);
+        p += column.date_size;
+        *p++ = ' ';
+    }
+    p = format_clock(p, t.hour, t.minute, t.second);
+    *p++ = ' ';
+    out.commit(p);
 }
 
 // Prints one session's row.
-void print_row(Writer& out, LocalTimeCache& clock, const SessionTable& table, const Session& s)
+void print_row(Writer& out, StartColumn& start, const SessionTable& table, const Session& s)
 {
     const std::int64_t traffic = wrapping_add(s.sent, s.received);
-    print_time_of_day(out, clock, s.start);
+    print_start(out, start, s.start);
     print_address(out, text_of(table.addresses, s.address));
     print_duration(out, s.duration);
     out.put_field_right(text_of(table.flags, s.flags), 3);
@@ -55,17 +75,20 @@ void print_row(Writer& out, LocalTimeCache& clock, const SessionTable& table, co
 
 } // namespace
 
-void print_session_log(Writer& out, const SessionTable& table, std::string_view version)
+void print_session_log(Writer& out, const SessionTable& table, std::string_view version,
+                       bool full_time)
 {
-    out.put(heading);
-    out.put(rule);
-    LocalTimeCache clock;
+    out.put(full_time ? full_heading : heading);
+    out.put(full_time ? full_rule : rule);
+    StartColumn start;
+    start.full_time = full_time;
     const auto address_of = [&](const Session& s) { return &text_record(table.addresses, s.address); };
-    for_each_session(table, address_of, [&](const Session& s) { print_row(out, clock, table, s); });
-    out.put(rule);
+    for_each_session(table, address_of, [&](const Session& s) { print_row(out, start, table, s); });
+    out.put(full_time ? full_rule : rule);
     out.put("Total: ");
     out.put_uint(table.count, 3);
-    out.put(" session                        ");
+    // The version ends the line, under the last column either way.
+    out.put(full_time ? " session                                   " : " session                        ");
     out.put_field_right(version, 20);
     out.put('\n');
 }

@@ -6,5 +6,7 @@
 
 #include <string_view>
 
-// Prints every session in file order, then the count line with version.
-void print_session_log(Writer& out, const SessionTable& sessions, std::string_view version);
+// Prints every session in file order, then the count line with version;
+// with full_time each row shows the date with the time.
+void print_session_log(Writer& out, const SessionTable& sessions, std::string_view version,
+                       bool full_time = false);

@@ -15,6 +15,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <map>
+#include <optional>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -190,17 +191,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
                                                 static_cast<ssize_t>(size))
         std::abort();
 
-    for (const bool windowed : {false, true}) {
+    // The whole file, the last 24 hours, and a period open at one end.
+    const std::optional<TimeWindow> windows[] = {
+        std::nullopt, TimeWindow{now - 86400, now}, TimeWindow{INT64_MIN, now - 3 * 86400}};
+    for (const auto& window : windows) {
         Selection sel;
         sel.line_name = "tcpip";
-        if (windowed)
-            sel.window = TimeWindow{now - 86400, now};
+        sel.window = window;
         compare(history_fd, data, sel);
     }
 
-    for (const char* scope : {"-a", "-"}) {
-        const char* argv[] = {"qelmar", scope, "tcpip", history_path.c_str()};
-        require(run(4, argv, sink_fd, sink_fd, fixed_clock) == 0, "run status");
-    }
+    const char* path = history_path.c_str();
+    const std::vector<const char*> runs[] = {
+        {"qelmar", "-a", "tcpip", path},
+        {"qelmar", "-", "tcpip", path},
+        {"qelmar", "--since=2026-11-20", "--until=2026-11-29T12:00", "--full-time", "tcpip", path},
+    };
+    for (const auto& argv : runs)
+        require(run(static_cast<int>(argv.size()), argv.data(), sink_fd, sink_fd, fixed_clock) == 0,
+                "run status");
     return 0;
 }

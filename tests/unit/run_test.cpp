@@ -60,43 +60,12 @@ std::string count_line(int n)
            std::string(29, ' ') + "Qelmar v0.4/bsd\n";
 }
 
-TEST(parse_arguments, taken_from_the_end)
-{
-    const struct {
-        std::vector<const char*> argv;
-        bool report;
-        ReportScope scope;
-        std::string_view line, path;
-    } cases[] = {
-        {{"qelmar"}, false, ReportScope::recent, "", ""},
-        {{"qelmar", "tcpip"}, false, ReportScope::recent, "", ""},
-        {{"qelmar", "tcpip", "h"}, true, ReportScope::recent, "tcpip", "h"},
-        {{"qelmar", "-a", "tcpip", "h"}, true, ReportScope::all, "tcpip", "h"},
-        {{"qelmar", "x", "y", "-a", "tcpip", "h"}, true, ReportScope::all, "tcpip", "h"},
-        {{"qelmar", "-A", "tcpip", "h"}, true, ReportScope::recent, "tcpip", "h"},
-        {{"qelmar", "-ab", "tcpip", "h"}, true, ReportScope::recent, "tcpip", "h"},
-        {{"qelmar", "-a", "tcpip"}, true, ReportScope::recent, "-a", "tcpip"},
-        {{"-a", "tcpip", "h"}, true, ReportScope::all, "tcpip", "h"}, // started as -a
-    };
-    for (const auto& c : cases) {
-        RunOptions opts;
-        ASSERT_EQ(parse_arguments(static_cast<int>(c.argv.size()), c.argv.data(), opts),
-                  c.report);
-        if (!c.report)
-            continue;
-        EXPECT_EQ(opts.scope, c.scope);
-        EXPECT_EQ(opts.line_name, c.line);
-        EXPECT_EQ(opts.history_path, c.path);
-    }
-}
-
 TEST(recent_window, spans_the_last_day_inclusive)
 {
-    const TimeWindow w = recent_window(fixed_clock);
+    const TimeWindow w = recent_window(now, now + 1);
     EXPECT_EQ(w.from, now - 86400);
-    EXPECT_EQ(w.to, now);
-    const TimeWindow low = recent_window([] { return INT64_MIN + 5; });
-    EXPECT_EQ(low.from, INT64_MIN);
+    EXPECT_EQ(w.to, now + 1);
+    EXPECT_EQ(recent_window(INT64_MIN + 5, 0).from, INT64_MIN);
 }
 
 TEST(run, window_bounds_with_a_fixed_clock)

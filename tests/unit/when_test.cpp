@@ -1,0 +1,166 @@
+#include "app/when.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <limits>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+constexpr std::int64_t now = 1796169600; // 2026-12-02 00:00:00 UTC
+
+// Sets TZ for one test and puts the old value back.
+struct ZoneScope {
+    std::string old;
+    bool had;
+    explicit ZoneScope(const char* tz)
+    {
+        const char* o = std::getenv("TZ");
+        had = o != nullptr;
+        if (had)
+            old = o;
+        setenv("TZ", tz, 1);
+        tzset();
+    }
+    ~ZoneScope()
+    {
+        if (had)
+            setenv("TZ", old.c_str(), 1);
+        else
+            unsetenv("TZ");
+        tzset();
+    }
+};
+
+bool have_zone(const char* name)
+{
+    return ::access((std::string("/usr/share/zoneinfo/") + name).c_str(), R_OK) == 0;
+}
+
+struct Case {
+    std::string_view when;
+    std::optional<std::int64_t> since, until;
+};
+
+void expect_bounds(const Case& c)
+{
+    EXPECT_EQ(parse_when(c.when, Bound::since, now), c.since) << '"' << c.when << "\" as --since";
+    EXPECT_EQ(parse_when(c.when, Bound::until, now), c.until) << '"' << c.when << "\" as --until";
+}
+
+TEST(parse_when, forms_and_their_bounds)
+{
+    const ZoneScope utc("UTC");
+    constexpr std::int64_t nov1 = 1793491200, max = std::numeric_limits<std::int64_t>::max();
+    const Case cases[] = {
+        {"2026-11-01", nov1, nov1 + 86399},
+        {"2024-02-29", 1709164800, 1709251199},
+        {"2026-11-01T12:30", nov1 + 45000, nov1 + 45000},
+        {"2026-11-01 12:30:15", nov1 + 45015, nov1 + 45015},
+        {"2026-11-01T00:00:00", nov1, nov1},
+        {"2026-11-01T23:59:59", nov1 + 86399, nov1 + 86399},
+        {"0000-01-01", -62167219200, -62167132801},
+        {"9999-12-31T23:59:59", 253402300799, 253402300799},
+        {"today", now, now + 86399},
+        {"yesterday", now - 86400, now - 1},
+        {"@0", 0, 0},
+        {"@-5", -5, -5},
+        {"@0000017", 17, 17},
+        {"@9223372036854775807", max, max},
+        {"-1d", now - 86400, now - 86400},
+        {"-30d", now - 30 * 86400, now - 30 * 86400},
+        {"-2h", now - 7200, now - 7200},
+        {"-0h", now, now},
+    };
+    for (const Case& c : cases)
+        expect_bounds(c);
+}
+
+TEST(parse_when, anything_else_is_invalid)
+{
+    const ZoneScope utc("UTC");
+    for (const std::string_view bad :
+         {"", "2026-13-01", "2026-00-10", "2026-02-29", "2026-02-30", "2026-04-31", "2026-11-00",
+          "2026-11-01T24:00", "2026-11-01T12:60", "2026-11-01T12:30:60", "2026-11-1",
+          "26-11-01", "2026/11/01", "2026-11-01T12", "2026-11-01T12:30:", "2026-11-01  12:30",
+          "2026-11-01t12:30", "2026-11-01T12:30Z", " 2026-11-01", "2026-11-01 ", "+2026-11-01",
+          "tomorrow", "Today", "now", "@", "@+5", "@5x", "@ 5", "@-", "@9223372036854775808",
+          "-d", "-5", "-5m", "-5D", "--5d", "-5.5h", "-99999999999999999d",
+          "-9223372036854775807h"})
+        expect_bounds({bad, std::nullopt, std::nullopt});
+}
+
+// Local times across the clock changes of zones that change at night, at
+// midnight and by half an hour.
+TEST(parse_when, local_times_are_exact_across_clock_changes)
+{
+    const struct {
+        const char* zone;
+        Case c;
+    } cases[] = {
+        // Spring forward, 02:00 to 03:00: a skipped time starts after the gap.
+        {"Europe/Berlin", {"2026-03-29T02:30", 1774746000, 1774745999}},
+        // Fall back, 03:00 to 02:00: from the first 02:30 to the second.
+        {"Europe/Berlin", {"2026-10-25T02:30", 1792888200, 1792891800}},
+        {"Europe/Berlin", {"2026-10-25", 1792879200, 1792969199}}, // 25 hours
+        {"Europe/Berlin", {"2026-03-29", 1774738800, 1774821599}}, // 23 hours
+        // Midnight skipped: the day starts at its first second, 01:00.
+        {"America/Havana", {"2026-03-08", 1772946000, 1773028799}},
+        {"America/Havana", {"2026-03-07", 1772859600, 1772945999}},
+        // 01:00 back to 00:00: the day starts at the first midnight.
+        {"America/Havana", {"2026-11-01", 1793505600, 1793595599}},
+        {"America/Havana", {"2026-11-01T00:30", 1793507400, 1793511000}},
+        // Half an hour each way.
+        {"Australia/Lord_Howe", {"2026-10-04T02:15", 1791041400, 1791041399}},
+        {"Australia/Lord_Howe", {"2026-04-05T01:45", 1775313900, 1775315700}},
+    };
+    for (const auto& z : cases) {
+        if (!have_zone(z.zone)) {
+            std::printf("skipping %s: no zone file\n", z.zone);
+            continue;
+        }
+        const ZoneScope scope(z.zone);
+        expect_bounds(z.c);
+    }
+}
+
+// Each day ends one second before the next begins, whatever the clock does.
+TEST(parse_when, days_neither_overlap_nor_leave_a_gap)
+{
+    for (const char* zone : {"Europe/Berlin", "America/Havana", "Australia/Lord_Howe", "right/UTC"}) {
+        if (!have_zone(zone))
+            continue;
+        const ZoneScope scope(zone);
+        char day[16];
+        std::tm tm{};
+        std::time_t t = zone == std::string("right/UTC") ? 1482969600 : 1767225600;
+        for (int i = 0; i < (zone == std::string("right/UTC") ? 5 : 366); ++i, t += 86400) {
+            gmtime_r(&t, &tm);
+            std::strftime(day, sizeof day, "%Y-%m-%d", &tm);
+            std::time_t next = t + 86400;
+            char next_day[16];
+            gmtime_r(&next, &tm);
+            std::strftime(next_day, sizeof next_day, "%Y-%m-%d", &tm);
+            const auto until = parse_when(day, Bound::until, now);
+            const auto since = parse_when(next_day, Bound::since, now);
+            ASSERT_TRUE(until && since) << zone << ' ' << day;
+            EXPECT_EQ(*until + 1, *since) << zone << ' ' << day;
+        }
+    }
+}
+
+TEST(parse_when, a_day_with_a_leap_second_ends_with_it)
+{
+    if (!have_zone("right/UTC"))
+        GTEST_SKIP() << "no right/UTC zone file";
+    const ZoneScope scope("right/UTC");
+    // 2016-12-31 23:59:60 is 1483228826, counting the 26 leap seconds before.
+    EXPECT_EQ(parse_when("2016-12-31", Bound::until, now), 1483228826);
+    EXPECT_EQ(parse_when("2017-01-01", Bound::since, now), 1483228827);
+    EXPECT_EQ(parse_when("2016-12-31T23:59:59", Bound::until, now), 1483228825);
+}
+
+} // namespace
