@@ -90,10 +90,44 @@ void print_skipped(int fd, std::uint64_t skipped)
                 skipped == 1 ? " incomplete history line.\n" : " incomplete history lines.\n");
 }
 
+// Tells of each selected line that no line of the file names, and then
+// which lines the file does name.
+void print_unnamed_lines(int fd, const Selection& sel, const ReadNotes& notes)
+{
+    bool any = false;
+    for (std::size_t i = 0; i < sel.line_names.size(); ++i) {
+        if (!notes.named[i]) {
+            put_message(fd, "No line of the file names '", sel.line_names[i], "'.\n");
+            any = true;
+        }
+    }
+    if (!any || notes.names_in_file.empty())
+        return;
+    // Built on the stack: nothing after the report may need memory.
+    char list[64 + listed_names * 40];
+    std::size_t n = 0;
+    const auto add = [&](std::string_view text) {
+        text.copy(list + n, text.size());
+        n += text.size();
+    };
+    add("Lines in the file: ");
+    for (std::size_t i = 0; i < notes.names_in_file.size(); ++i) {
+        if (i > 0)
+            add(", ");
+        add(i < listed_names ? std::string_view(notes.names_in_file[i]) : "...");
+    }
+    add(notes.names_in_file.size() <= listed_names ? ".\n" : "\n");
+    put_message(fd, std::string_view(list, n));
+}
+
 // Closes the history file on every way out of the run.
 struct FdCloser {
-    int fd;
-    ~FdCloser() { ::close(fd); }
+    int fd; // -1: none to close
+    ~FdCloser()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
 };
 
 } // namespace
@@ -114,8 +148,7 @@ TimeWindow recent_window(std::int64_t first, std::int64_t second)
 
 Selection selection_of(const RunOptions& opts, std::int64_t first, std::int64_t second)
 {
-    Selection sel;
-    sel.line_name = opts.line_name;
+    Selection sel = select_lines(opts.line_name);
     // A period replaces the last 24 hours, and holds over the whole file too.
     if (opts.since || opts.until)
         sel.window = TimeWindow{opts.since.value_or(std::numeric_limits<std::int64_t>::min()),
@@ -154,16 +187,19 @@ int run(int argc, const char* const* argv, int out_fd, int err_fd, Clock clock)
         break;
     }
 
-    const int fd = ::open(opts.history_path, O_RDONLY);
+    // "-" is the standard input, as for the tools around.
+    const bool from_stdin = std::string_view(opts.history_path) == "-";
+    const int fd = from_stdin ? STDIN_FILENO : ::open(opts.history_path, O_RDONLY);
     if (fd < 0) {
         put_message(err_fd, "Cannot open input file '", opts.history_path, "'.\n");
         return 1;
     }
-    const FdCloser closer{fd};
+    const FdCloser closer{from_stdin ? -1 : fd};
 
+    const Selection sel = selection_of(opts, first, second);
     SessionTable sessions;
-    std::uint64_t skipped = 0;
-    if (read_history(fd, selection_of(opts, first, second), sessions, skipped) != ReadStatus::ok) {
+    ReadNotes notes;
+    if (read_history(fd, sel, sessions, notes) != ReadStatus::ok) {
         put_message(err_fd, "Cannot read input file '", opts.history_path, "'.\n");
         return 1;
     }
@@ -175,8 +211,9 @@ int run(int argc, const char* const* argv, int out_fd, int err_fd, Clock clock)
     print_session_log(out, sessions, version_text, opts.full_time);
     const bool written = out.flush();
 
-    if (skipped > 0)
-        print_skipped(err_fd, skipped);
+    if (notes.skipped > 0)
+        print_skipped(err_fd, notes.skipped);
+    print_unnamed_lines(err_fd, sel, notes);
     if (!written) {
         put_message(err_fd, "Cannot write report.\n");
         return 1;

@@ -71,7 +71,7 @@ bool dropped_whatever_follows(std::string_view text, const Selection& sel)
         return false;
     const std::size_t comma = text.rfind(',');
     if (comma == std::string_view::npos || comma < first) // the first field goes on
-        return text.size() - first > sel.line_name.size();
+        return text.size() - first > sel.longest_name;
     // The fields before the last comma are whole.
     FieldSplitter fields{text.data(), text.data() + comma};
     SessionFields f;

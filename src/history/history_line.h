@@ -9,6 +9,8 @@
 
 // The fields of one history line, as parsed.
 struct SessionFields {
+    std::string_view name; // field 1, the line's name; empty when there is none
+    int line = -1;         // its place among the selected lines, -1 for none
     std::string_view address;
     std::int64_t start = 0;
     std::int64_t duration = 0;

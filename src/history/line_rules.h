@@ -17,8 +17,7 @@ template <class Fields>
 [[gnu::always_inline]] inline LineVerdict apply_rules(Fields& fields, const Selection& sel,
                                                       SessionFields& f)
 {
-    std::string_view name;
-    if (!fields.text(name) || !names_line(sel, name))
+    if (!fields.text(f.name) || (f.line = line_index(sel, f.name)) < 0)
         return LineVerdict::dropped;
     if (!fields.text(f.address) || !fields.number(f.start))
         return LineVerdict::incomplete;

@@ -6,6 +6,7 @@
 #include "history/quick_split.h"
 #include "history/read_buffer.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -18,9 +19,22 @@ struct Pending {
     std::uint64_t hash = 0;
 };
 
+// How one pass over the read buffer handles lines.
+struct LineHandling {
+    const Selection& sel;
+    // Over the whole file most lines are selected, and the quick split pays;
+    // over a window most are dropped after three fields, and it does not.
+    bool quick;
+    SessionTable& table;
+    ReadNotes& notes;
+    SessionSink sink;
+    std::size_t unnamed; // selected lines that no line has named yet
+};
+
 // Files a selected line as the newest session.
-void file_session(SessionTable& table, const Pending& p)
+void file_session(LineHandling& h, const Pending& p)
 {
+    SessionTable& table = h.table;
     Session s;
     s.address = intern(table.addresses, p.fields.address, p.hash);
     s.flags = intern(table.flags, p.fields.flags);
@@ -29,18 +43,42 @@ void file_session(SessionTable& table, const Pending& p)
     s.duration = p.fields.duration;
     s.sent = p.fields.sent;
     s.received = p.fields.received;
-    append_session(table, s);
+    s.line = static_cast<std::uint32_t>(p.fields.line);
+    if (h.sink.take != nullptr)
+        h.sink.take(h.sink.context, table, s);
+    else
+        append_session(table, s);
 }
 
-// How one pass over the read buffer handles lines.
-struct LineHandling {
-    const Selection& sel;
-    // Over the whole file most lines are selected, and the quick split pays;
-    // over a window most are dropped after three fields, and it does not.
-    bool quick;
-    SessionTable& table;
-    std::uint64_t& skipped;
-};
+// Whether a first field looks like the name of a line: 1 to 32 bytes of
+// printable ASCII, no blank.
+bool looks_like_line_name(std::string_view name)
+{
+    return !name.empty() && name.size() <= 32 &&
+           std::all_of(name.begin(), name.end(), [](char c) { return c > ' ' && c < 0x7f; });
+}
+
+// Notes the name a line gives, while some selected line is still unnamed:
+// a notice then tells which lines the file does name.
+void note_line_name(LineHandling& h, const SessionFields& f)
+{
+    if (f.line >= 0 && !h.notes.named[static_cast<std::size_t>(f.line)]) {
+        h.notes.named[static_cast<std::size_t>(f.line)] = true;
+        --h.unnamed;
+    }
+    if (!looks_like_line_name(f.name))
+        return;
+    std::vector<std::string>& names = h.notes.names_in_file;
+    const auto at = std::lower_bound(names.begin(), names.end(), f.name);
+    if (at != names.end() && *at == f.name)
+        return;
+    if (names.size() > listed_names) { // keep the first ones, and one to show there are more
+        if (at == names.end())
+            return;
+        names.pop_back();
+    }
+    names.insert(at, std::string(f.name));
+}
 
 // Handles one line; its text ends at the first NUL, if it may hold one.
 // A selected line waits in ahead until its address's index slot is fetched.
@@ -56,14 +94,16 @@ void handle_line(const ReadBuffer& buffer, std::string_view line, bool may_hold_
     LineVerdict verdict;
     if (!h.quick || !quick_parse_session(buffer, line, h.sel, p.fields, verdict))
         verdict = parse_session_fields(line, h.sel, p.fields);
+    if (h.unnamed > 0)
+        note_line_name(h, p.fields);
     switch (verdict) {
     case LineVerdict::selected:
         p.hash = hash_text(p.fields.address);
         push(ahead, p, index_slot(h.table.addresses, p.hash),
-             [&](const Pending& oldest) { file_session(h.table, oldest); });
+             [&](const Pending& oldest) { file_session(h, oldest); });
         break;
     case LineVerdict::incomplete:
-        ++h.skipped;
+        ++h.notes.skipped;
         break;
     case LineVerdict::dropped:
         break;
@@ -82,7 +122,7 @@ const char* handle_lines(const ReadBuffer& buffer, const char* from, bool may_ho
     for (const char* next; (next = next_line_end(feeds)) != nullptr; begin = next)
         handle_line(buffer, std::string_view(begin, static_cast<std::size_t>(next - begin)),
                     may_hold_nul, h, ahead);
-    drain(ahead, [&](const Pending& p) { file_session(h.table, p); });
+    drain(ahead, [&](const Pending& p) { file_session(h, p); });
     return begin;
 }
 
@@ -115,10 +155,11 @@ bool cut_held_line(ReadBuffer& buffer, HeldLine& held, const Selection& sel)
 
 } // namespace
 
-ReadStatus read_history(int fd, const Selection& sel, SessionTable& table,
-                        std::uint64_t& skipped)
+ReadStatus read_history(int fd, const Selection& sel, SessionTable& table, ReadNotes& notes,
+                        SessionSink sink)
 {
-    LineHandling h{sel, !sel.window, table, skipped};
+    notes.named.assign(sel.line_names.size(), false);
+    LineHandling h{sel, !sel.window, table, notes, sink, sel.line_names.size()};
     ReadBuffer buffer = make_read_buffer(block_size);
     HeldLine held; // the unfinished line at the front of the buffer
     for (;;) {

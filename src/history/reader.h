@@ -6,10 +6,33 @@
 
 #include <cstdint>
 
+#include <string>
+#include <vector>
+
 enum class ReadStatus { ok, read_error };
 
+// How many of the names in a file a notice lists.
+inline constexpr std::size_t listed_names = 10;
+
+// What reading tells besides the sessions.
+struct ReadNotes {
+    std::uint64_t skipped = 0; // incomplete lines of the selected lines
+    std::vector<bool> named;   // by place in the selection: some line names it
+    // Where some selected line is named by no line: the distinct first
+    // fields that look like line names, in byte order, the first
+    // listed_names of them and one more when there are more.
+    std::vector<std::string> names_in_file;
+};
+
+// Takes each selected session instead of the table, which then keeps only
+// the texts that the sessions name.
+struct SessionSink {
+    void (*take)(void* context, const SessionTable& table, const Session& s) = nullptr;
+    void* context = nullptr;
+};
+
 // Reads fd to its end, adding the sessions that sel selects to table, in
-// file order; counts the incomplete lines of the selected line in skipped.
-// A last line with no line feed is ignored.
-ReadStatus read_history(int fd, const Selection& sel, SessionTable& table,
-                        std::uint64_t& skipped);
+// file order, or handing them to sink where it has a take. A last line with
+// no line feed is ignored.
+ReadStatus read_history(int fd, const Selection& sel, SessionTable& table, ReadNotes& notes,
+                        SessionSink sink = {});

@@ -3,9 +3,11 @@
 
 #include "history/text_pool.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 // Start times from..to, both inclusive, in seconds since the epoch.
 struct TimeWindow {
@@ -13,17 +15,26 @@ struct TimeWindow {
     std::int64_t to = 0;
 };
 
-// The sessions of one line, and, when there is a window, only those that
+// The sessions of some lines, and, when there is a window, only those that
 // started in it.
 struct Selection {
-    std::string_view line_name;
+    std::vector<std::string_view> line_names; // one or more
     std::optional<TimeWindow> window;
+    std::size_t longest_name = 0;
 };
 
-// Whether field 1 of a line names the selected line.
-inline bool names_line(const Selection& sel, std::string_view name)
+// A selection of the lines that name_line names: one line, or a list of
+// them parted by commas.
+Selection select_lines(std::string_view name_line);
+
+// The place in the selection of the line that field 1 of a line names, or
+// -1 when it names none of them.
+inline int line_index(const Selection& sel, std::string_view name)
 {
-    return same_text(name, sel.line_name);
+    for (std::size_t i = 0; i < sel.line_names.size(); ++i)
+        if (same_text(name, sel.line_names[i]))
+            return static_cast<int>(i);
+    return -1;
 }
 
 // Whether a session that started at start is kept.

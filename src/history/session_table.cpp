@@ -3,9 +3,11 @@
 // A session is two bytes of lengths, then six numbers in 1, 2, 4 or 8
 // bytes each, low byte first: address id, flags id with the error mark,
 // the step from the previous start, duration, sent and received; the signed
-// ones folded so that small magnitudes stay short. Lengths up front let
-// every number be read with one load and a mask, without a branch per byte.
-// Blocks are never copied as the table grows.
+// ones folded so that small magnitudes stay short. A seventh, the session's
+// place among the selected lines, follows only where it is not 0, marked
+// in the lengths: a report of one line stores nothing for it. Lengths up
+// front let every number be read with one load and a mask, without a branch
+// per byte. Blocks are never copied as the table grows.
 #include "history/session_table.h"
 
 #include "history/cpu.h"
@@ -18,7 +20,9 @@ namespace {
 // Blocks grow from small to large, so that a short report asks for little.
 constexpr std::size_t first_block = 4 * 1024;
 constexpr std::size_t largest_block = 1024 * 1024;
-constexpr std::size_t max_packed = 2 + 6 * 8;
+constexpr std::size_t max_packed = 2 + 7 * 8;
+// In the lengths, after the seven length classes: a seventh number follows.
+constexpr unsigned has_line = 1U << 14;
 // Zeroed bytes kept after the last session, so that the eight-byte load of
 // a last short number reads only bytes that were written.
 constexpr std::size_t tail = 8;
@@ -66,7 +70,7 @@ void append_session(SessionTable& table, const Session& s)
         block.bytes.reset(new unsigned char[block.size + tail]);
         table.blocks.push_back(std::move(block));
     }
-    const std::uint64_t values[6] = {
+    const std::uint64_t values[7] = {
         s.address,
         std::uint64_t{s.flags} << 1 | (s.error ? 1U : 0U),
         fold(static_cast<std::int64_t>(static_cast<std::uint64_t>(s.start) -
@@ -74,17 +78,21 @@ void append_session(SessionTable& table, const Session& s)
         fold(s.duration),
         fold(s.sent),
         fold(s.received),
+        s.line,
     };
+    const int numbers = s.line != 0 ? 7 : 6;
     SessionBlock& block = table.blocks.back();
     unsigned char* const begin = block.bytes.get() + block.used;
     unsigned char* p = begin + 2;
     unsigned control = 0;
-    for (int i = 0; i < 6; ++i) {
+    for (int i = 0; i < numbers; ++i) {
         const unsigned c = length_class(values[i]);
         cpu::store_le(p, values[i]); // the bytes past its length are overwritten or zeroed next
         p += lengths[c];
         control |= c << (2 * i);
     }
+    if (numbers == 7)
+        control |= has_line;
     begin[0] = static_cast<unsigned char>(control);
     begin[1] = static_cast<unsigned char>(control >> 8);
     std::memset(p, 0, tail);
@@ -115,6 +123,7 @@ bool next_session(const SessionTable& table, SessionCursor& cursor, Session& s)
     s.duration = unfold(take(p, control >> 6 & 3));
     s.sent = unfold(take(p, control >> 8 & 3));
     s.received = unfold(take(p, control >> 10 & 3));
+    s.line = (control & has_line) != 0 ? static_cast<std::uint32_t>(take(p, control >> 12 & 3)) : 0;
     cursor.last_start = s.start;
     cursor.offset = static_cast<std::size_t>(p - base);
     return true;

@@ -18,6 +18,7 @@ struct Session {
     std::int64_t duration = 0; // never 0
     std::int64_t sent = 0;     // the three sent counters, summed
     std::int64_t received = 0; // the three received counters, summed
+    std::uint32_t line = 0;    // its place among the selected lines
 
     bool operator==(const Session&) const = default;
 };

@@ -75,7 +75,7 @@ Model model(const std::string& data, const Selection& sel)
             f.push_back(text.substr(i, j - i));
             i = j;
         }
-        if (f.empty() || f[0] != sel.line_name)
+        if (f.empty() || f[0] != sel.line_names[0])
             continue;
         if (f.size() < 3) {
             ++m.skipped;
@@ -132,8 +132,9 @@ void compare(int fd, const std::string& data, const Selection& sel)
 {
     ::lseek(fd, 0, SEEK_SET);
     SessionTable table;
-    std::uint64_t skipped = 0;
-    require(read_history(fd, sel, table, skipped) == ReadStatus::ok, "read");
+    ReadNotes notes;
+    require(read_history(fd, sel, table, notes) == ReadStatus::ok, "read");
+    const std::uint64_t skipped = notes.skipped;
     SystemTable systems = build_system_stats(table);
     sort_systems(systems);
     const Model m = model(data, sel);
@@ -195,8 +196,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     const std::optional<TimeWindow> windows[] = {
         std::nullopt, TimeWindow{now - 86400, now}, TimeWindow{INT64_MIN, now - 3 * 86400}};
     for (const auto& window : windows) {
-        Selection sel;
-        sel.line_name = "tcpip";
+        Selection sel = select_lines("tcpip");
         sel.window = window;
         compare(history_fd, data, sel);
     }

@@ -23,8 +23,7 @@ enum class Scope { all, recent };
 // from 1000 to 2000.
 Selection selection(Scope scope, std::string_view line = "tcpip")
 {
-    Selection sel;
-    sel.line_name = line;
+    Selection sel = select_lines(line);
     if (scope == Scope::recent)
         sel.window = TimeWindow{1000, 2000};
     return sel;
@@ -137,6 +136,7 @@ TEST(append_session, packs_and_unpacks_every_value_across_blocks)
             s.duration = static_cast<std::int64_t>(0 - static_cast<std::uint64_t>(v));
             s.sent = v ^ round;
             s.received = wrapping_add(INT64_MAX, v);
+            s.line = round % 3 == 0 ? 0 : static_cast<std::uint32_t>(v) ^ id;
             id = id * 2654435761U + 1;
             append_session(table, s);
             want.push_back(s);
@@ -167,7 +167,9 @@ ReadResult read_text(const std::string& text, const Selection& sel = selection(S
     ScratchFile file(text);
     ReadResult r;
     const int fd = ::open(file.path.c_str(), O_RDONLY);
-    r.status = read_history(fd, sel, r.sessions, r.skipped);
+    ReadNotes notes;
+    r.status = read_history(fd, sel, r.sessions, notes);
+    r.skipped = notes.skipped;
     ::close(fd);
     return r;
 }
@@ -402,8 +404,8 @@ TEST(read_history, a_directory_is_a_read_error)
     const int fd = ::open(".", O_RDONLY);
     ASSERT_GE(fd, 0);
     SessionTable sessions;
-    std::uint64_t skipped = 0;
-    EXPECT_EQ(read_history(fd, selection(Scope::all), sessions, skipped), ReadStatus::read_error);
+    ReadNotes notes;
+    EXPECT_EQ(read_history(fd, selection(Scope::all), sessions, notes), ReadStatus::read_error);
     ::close(fd);
 }
 
