@@ -38,6 +38,14 @@ bool take_option(std::string_view arg, std::int64_t now, RunOptions& opts, bool&
         opts.full_time = true;
         return true;
     }
+    if (!has_value && name == "--summary") {
+        opts.summary_only = true;
+        return true;
+    }
+    if (!has_value && name == "--json") {
+        opts.json = true;
+        return true;
+    }
     if (!has_value && name == "--help") {
         help = true;
         return true;

@@ -14,6 +14,8 @@ struct RunOptions {
     std::optional<std::int64_t> since; // the earliest start reported, when given
     std::optional<std::int64_t> until; // the latest start reported, when given
     bool full_time = false;            // the log shows the date with the time
+    bool summary_only = false;         // the summary alone, sessions not kept
+    bool json = false;                 // the report as one JSON document
 };
 
 // What the command line asks the run to do.

@@ -2,6 +2,7 @@
 #include "app/run.h"
 
 #include "history/reader.h"
+#include "report/json.h"
 #include "report/local_time.h"
 #include "report/session_log.h"
 #include "report/summary.h"
@@ -52,6 +53,8 @@ void print_help(Writer& out)
             "  --since=WHEN - only sessions that started at WHEN or later.\n"
             "  --until=WHEN - only sessions that started at WHEN or earlier.\n"
             "  --full-time  - the date of each session in the log, with the time.\n"
+            "  --summary    - the summary table alone.\n"
+            "  --json       - the report as one JSON document.\n"
             "  --help       - this text.\n");
 }
 
@@ -199,16 +202,38 @@ int run(int argc, const char* const* argv, int out_fd, int err_fd, Clock clock)
     const Selection sel = selection_of(opts, first, second);
     SessionTable sessions;
     ReadNotes notes;
-    if (read_history(fd, sel, sessions, notes) != ReadStatus::ok) {
+    // The summary alone needs no session kept: each is summed as it comes.
+    SystemSums sums;
+    SessionSink sink;
+    if (opts.summary_only)
+        sink = {[](void* sums, const SessionTable& table, const Session& s) {
+                    add_session(*static_cast<SystemSums*>(sums), table, s);
+                },
+                &sums};
+    if (read_history(fd, sel, sessions, notes, sink) != ReadStatus::ok) {
         put_message(err_fd, "Cannot read input file '", opts.history_path, "'.\n");
         return 1;
     }
 
-    SystemTable systems = build_system_stats(sessions);
+    SystemTable systems = opts.summary_only ? std::move(sums.systems) : build_system_stats(sessions);
+    const std::uint64_t count = opts.summary_only ? sums.sessions : sessions.count;
     if (systems.size() > 1)
         sort_systems(systems);
-    print_summary(out, systems, sessions.count);
-    print_session_log(out, sessions, version_text, opts.full_time);
+    if (opts.json) {
+        JsonReport report{version_text, opts.line_name, {}, {}, sel.line_names, notes.skipped};
+        if (opts.since || opts.until) {
+            report.from = opts.since;
+            report.to = opts.until;
+        } else if (sel.window) {
+            report.from = sel.window->from;
+            report.to = sel.window->to;
+        }
+        print_json(out, report, systems, count, opts.summary_only ? nullptr : &sessions);
+    } else {
+        print_summary(out, systems, count, !opts.summary_only);
+        if (!opts.summary_only)
+            print_session_log(out, sessions, version_text, opts.full_time);
+    }
     const bool written = out.flush();
 
     if (notes.skipped > 0)

@@ -7,17 +7,18 @@
 #include <cstdint>
 #include <string_view>
 
-// The fields of one history line, as parsed.
+// The fields of one history line, as parsed. The rules set each field
+// they reach; all of them when they select the line.
 struct SessionFields {
     std::string_view name; // field 1, the line's name; empty when there is none
     int line = -1;         // its place among the selected lines, -1 for none
     std::string_view address;
-    std::int64_t start = 0;
-    std::int64_t duration = 0;
+    std::int64_t start;
+    std::int64_t duration;
     std::string_view flags;
-    bool error = false;
-    std::int64_t sent = 0;
-    std::int64_t received = 0;
+    bool error;
+    std::int64_t sent;
+    std::int64_t received;
 };
 
 enum class LineVerdict { selected, dropped, incomplete };

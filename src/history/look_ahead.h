@@ -19,20 +19,33 @@ struct LookAhead {
     std::size_t count = 0;
 };
 
-// Adds item, whose later use will read what fetch points to; once lead
-// items wait, hands the oldest to take first.
+// Makes room for a new item and returns its place, for the caller to fill
+// there: an item built elsewhere and copied in would be read back before
+// its last bytes are stored. Once lead items wait, hands the oldest to
+// take first.
 template <class Item, std::size_t lead, class Take>
-void push(LookAhead<Item, lead>& queue, const Item& item, const void* fetch, Take take)
+Item& make_place(LookAhead<Item, lead>& queue, Take take)
 {
-    cpu::prefetch(fetch);
     if (queue.count == lead) {
         take(queue.items[queue.oldest]);
-        queue.items[queue.oldest] = item;
+        Item& place = queue.items[queue.oldest];
         queue.oldest = (queue.oldest + 1) % lead;
-        return;
+        return place;
     }
-    queue.items[(queue.oldest + queue.count) % lead] = item;
-    ++queue.count;
+    return queue.items[(queue.oldest + queue.count++) % lead];
+}
+
+// Takes back the newest place, which was not filled after all.
+template <class Item, std::size_t lead>
+void drop_newest(LookAhead<Item, lead>& queue)
+{
+    --queue.count;
+}
+
+// Asks for what p points to, which an item just placed will need.
+inline void fetch_ahead(const void* p)
+{
+    cpu::prefetch(p);
 }
 
 // Hands every waiting item to take, oldest first.

@@ -43,13 +43,15 @@ struct PlainFields {
         const std::size_t end = ends[next++];
         return {line + begin, end - begin};
     }
-    bool text(std::string_view& field)
+    // Both inlined into the rules, at each of their twelve calls: as calls,
+    // the line took a fifth longer.
+    [[gnu::always_inline]] bool text(std::string_view& field)
     {
         field = take();
         return true;
     }
     // Plain digits, 1 to 16 of them.
-    bool number(std::int64_t& value)
+    [[gnu::always_inline]] bool number(std::int64_t& value)
     {
         const std::string_view digits = take();
         const std::size_t n = digits.size();

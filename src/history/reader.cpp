@@ -13,10 +13,18 @@ namespace {
 
 constexpr std::size_t block_size = 256 * 1024;
 
-// A selected line waiting to be filed, and the hash of its address.
+// A selected line waiting to be filed, and the hash of its address: what
+// filing needs of its fields, kept small, for it is copied along the queue.
 struct Pending {
-    SessionFields fields;
-    std::uint64_t hash = 0;
+    std::string_view address;
+    std::string_view flags;
+    std::int64_t start;
+    std::int64_t duration;
+    std::int64_t sent;
+    std::int64_t received;
+    std::uint64_t hash;
+    std::uint32_t line;
+    bool error;
 };
 
 // How one pass over the read buffer handles lines.
@@ -36,14 +44,14 @@ void file_session(LineHandling& h, const Pending& p)
 {
     SessionTable& table = h.table;
     Session s;
-    s.address = intern(table.addresses, p.fields.address, p.hash);
-    s.flags = intern(table.flags, p.fields.flags);
-    s.error = p.fields.error;
-    s.start = p.fields.start;
-    s.duration = p.fields.duration;
-    s.sent = p.fields.sent;
-    s.received = p.fields.received;
-    s.line = static_cast<std::uint32_t>(p.fields.line);
+    s.address = intern(table.addresses, p.address, p.hash);
+    s.flags = intern(table.flags, p.flags);
+    s.line = p.line;
+    s.error = p.error;
+    s.start = p.start;
+    s.duration = p.duration;
+    s.sent = p.sent;
+    s.received = p.received;
     if (h.sink.take != nullptr)
         h.sink.take(h.sink.context, table, s);
     else
@@ -60,7 +68,8 @@ bool looks_like_line_name(std::string_view name)
 
 // Notes the name a line gives, while some selected line is still unnamed:
 // a notice then tells which lines the file does name.
-void note_line_name(LineHandling& h, const SessionFields& f)
+// Kept out of the reader's loop, which runs it for the first lines only.
+[[gnu::noinline]] void note_line_name(LineHandling& h, const SessionFields& f)
 {
     if (f.line >= 0 && !h.notes.named[static_cast<std::size_t>(f.line)]) {
         h.notes.named[static_cast<std::size_t>(f.line)] = true;
@@ -90,18 +99,27 @@ void handle_line(const ReadBuffer& buffer, std::string_view line, bool may_hold_
             line = line.substr(0, static_cast<std::size_t>(
                                       static_cast<const char*>(nul) - line.data()));
     }
-    Pending p;
+    SessionFields f;
     LineVerdict verdict;
-    if (!h.quick || !quick_parse_session(buffer, line, h.sel, p.fields, verdict))
-        verdict = parse_session_fields(line, h.sel, p.fields);
-    if (h.unnamed > 0)
-        note_line_name(h, p.fields);
+    if (!h.quick || !quick_parse_session(buffer, line, h.sel, f, verdict))
+        verdict = parse_session_fields(line, h.sel, f);
+    if (h.unnamed > 0) [[unlikely]]
+        note_line_name(h, f);
     switch (verdict) {
-    case LineVerdict::selected:
-        p.hash = hash_text(p.fields.address);
-        push(ahead, p, index_slot(h.table.addresses, p.hash),
-             [&](const Pending& oldest) { file_session(h, oldest); });
+    case LineVerdict::selected: {
+        Pending& p = make_place(ahead, [&](const Pending& oldest) { file_session(h, oldest); });
+        p.address = f.address;
+        p.flags = f.flags;
+        p.start = f.start;
+        p.duration = f.duration;
+        p.sent = f.sent;
+        p.received = f.received;
+        p.hash = hash_text(f.address);
+        p.line = static_cast<std::uint32_t>(f.line);
+        p.error = f.error;
+        fetch_ahead(index_slot(h.table.addresses, p.hash));
         break;
+    }
     case LineVerdict::incomplete:
         ++h.notes.skipped;
         break;

@@ -19,6 +19,8 @@ struct TimeWindow {
 // started in it.
 struct Selection {
     std::vector<std::string_view> line_names; // one or more
+    std::string_view first_name;              // the first of them
+    bool one_line = true;
     std::optional<TimeWindow> window;
     std::size_t longest_name = 0;
 };
@@ -31,6 +33,10 @@ Selection select_lines(std::string_view name_line);
 // -1 when it names none of them.
 inline int line_index(const Selection& sel, std::string_view name)
 {
+    // The usual selection, one line, is tested without a loop: this runs
+    // for every line of the file.
+    if (sel.one_line)
+        return same_text(name, sel.first_name) ? 0 : -1;
     for (std::size_t i = 0; i < sel.line_names.size(); ++i)
         if (same_text(name, sel.line_names[i]))
             return static_cast<int>(i);

@@ -21,14 +21,11 @@ namespace {
 constexpr std::size_t first_block = 4 * 1024;
 constexpr std::size_t largest_block = 1024 * 1024;
 constexpr std::size_t max_packed = 2 + 7 * 8;
-// In the lengths, after the seven length classes: a seventh number follows.
-constexpr unsigned has_line = 1U << 14;
+using packing::has_line;
+using packing::lengths;
 // Zeroed bytes kept after the last session, so that the eight-byte load of
 // a last short number reads only bytes that were written.
 constexpr std::size_t tail = 8;
-
-constexpr std::uint64_t masks[] = {0xff, 0xffff, 0xffffffff, ~std::uint64_t{0}};
-constexpr std::size_t lengths[] = {1, 2, 4, 8};
 
 // Length class of v: 0 to 3 for 1, 2, 4 or 8 bytes.
 unsigned length_class(std::uint64_t v)
@@ -45,18 +42,6 @@ std::uint64_t fold(std::int64_t v)
     return (static_cast<std::uint64_t>(v) << 1) ^ static_cast<std::uint64_t>(v >> 63);
 }
 
-std::int64_t unfold(std::uint64_t u)
-{
-    return static_cast<std::int64_t>((u >> 1) ^ (0 - (u & 1)));
-}
-
-// Reads the number of length class c at p and steps past it.
-std::uint64_t take(const unsigned char*& p, unsigned c)
-{
-    const std::uint64_t v = cpu::load_le64(p);
-    p += lengths[c];
-    return v & masks[c];
-}
 
 } // namespace
 
@@ -101,30 +86,13 @@ void append_session(SessionTable& table, const Session& s)
     ++table.count;
 }
 
-bool next_session(const SessionTable& table, SessionCursor& cursor, Session& s)
+
+bool to_next_block(const SessionTable& table, SessionCursor& cursor)
 {
     while (cursor.block < table.blocks.size() &&
            cursor.offset == table.blocks[cursor.block].used) {
         ++cursor.block;
         cursor.offset = 0;
     }
-    if (cursor.block == table.blocks.size())
-        return false;
-    const unsigned char* base = table.blocks[cursor.block].bytes.get();
-    const unsigned char* p = base + cursor.offset;
-    const unsigned control = p[0] | static_cast<unsigned>(p[1]) << 8;
-    p += 2;
-    s.address = static_cast<std::uint32_t>(take(p, control & 3));
-    const std::uint64_t flags = take(p, control >> 2 & 3);
-    s.flags = static_cast<std::uint32_t>(flags >> 1);
-    s.error = (flags & 1) != 0;
-    s.start = static_cast<std::int64_t>(static_cast<std::uint64_t>(cursor.last_start) +
-                                        static_cast<std::uint64_t>(unfold(take(p, control >> 4 & 3))));
-    s.duration = unfold(take(p, control >> 6 & 3));
-    s.sent = unfold(take(p, control >> 8 & 3));
-    s.received = unfold(take(p, control >> 10 & 3));
-    s.line = (control & has_line) != 0 ? static_cast<std::uint32_t>(take(p, control >> 12 & 3)) : 0;
-    cursor.last_start = s.start;
-    cursor.offset = static_cast<std::size_t>(p - base);
-    return true;
+    return cursor.block < table.blocks.size();
 }

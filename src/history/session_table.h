@@ -1,6 +1,7 @@
 // session_table.h - the selected sessions, packed, in file order.
 #pragma once
 
+#include "history/cpu.h"
 #include "history/look_ahead.h"
 #include "history/text_pool.h"
 
@@ -10,18 +11,21 @@
 #include <vector>
 
 // One selected history line. Texts are ids into the SessionTable's pools.
+// 48 bytes: the loops over the sessions copy them, and a larger record
+// made the compiler copy it by a slow string move.
 struct Session {
     std::uint32_t address = 0; // id in addresses
     std::uint32_t flags = 0;   // id in flags
+    std::uint32_t line = 0;    // its place among the selected lines
     bool error = false;        // error number's low 32 bits not all zero
     std::int64_t start = 0;
     std::int64_t duration = 0; // never 0
     std::int64_t sent = 0;     // the three sent counters, summed
     std::int64_t received = 0; // the three received counters, summed
-    std::uint32_t line = 0;    // its place among the selected lines
 
     bool operator==(const Session&) const = default;
 };
+static_assert(sizeof(Session) == 48);
 
 // Sessions packed as variable-length numbers, in blocks that never move.
 struct SessionBlock {
@@ -49,8 +53,59 @@ struct SessionCursor {
     std::int64_t last_start = 0;
 };
 
+// How a session is packed; see session_table.cpp. Decoding is here, so
+// that the loops over the sessions have it inlined.
+namespace packing {
+
+inline constexpr std::uint64_t masks[] = {0xff, 0xffff, 0xffffffff, ~std::uint64_t{0}};
+inline constexpr std::size_t lengths[] = {1, 2, 4, 8};
+// In the lengths, after the seven length classes: a seventh number follows.
+inline constexpr unsigned has_line = 1U << 14;
+
+inline std::int64_t unfold(std::uint64_t u)
+{
+    return static_cast<std::int64_t>((u >> 1) ^ (0 - (u & 1)));
+}
+
+// Reads the number of length class c at p and steps past it.
+inline std::uint64_t take(const unsigned char*& p, unsigned c)
+{
+    const std::uint64_t v = cpu::load_le64(p);
+    p += lengths[c];
+    return v & masks[c];
+}
+
+} // namespace packing
+
+// Steps the cursor to the next block that holds a session; false at the end.
+bool to_next_block(const SessionTable& table, SessionCursor& cursor);
+
 // Reads the session at cursor into s and steps past it; false at the end.
-bool next_session(const SessionTable& table, SessionCursor& cursor, Session& s);
+[[gnu::always_inline]] inline bool next_session(const SessionTable& table, SessionCursor& cursor,
+                                                Session& s)
+{
+    using namespace packing;
+    if (cursor.block >= table.blocks.size() || cursor.offset == table.blocks[cursor.block].used)
+        if (!to_next_block(table, cursor))
+            return false;
+    const unsigned char* base = table.blocks[cursor.block].bytes.get();
+    const unsigned char* p = base + cursor.offset;
+    const unsigned control = p[0] | static_cast<unsigned>(p[1]) << 8;
+    p += 2;
+    s.address = static_cast<std::uint32_t>(take(p, control & 3));
+    const std::uint64_t flags = take(p, control >> 2 & 3);
+    s.flags = static_cast<std::uint32_t>(flags >> 1);
+    s.error = (flags & 1) != 0;
+    s.start = static_cast<std::int64_t>(static_cast<std::uint64_t>(cursor.last_start) +
+                                        static_cast<std::uint64_t>(unfold(take(p, control >> 4 & 3))));
+    s.duration = unfold(take(p, control >> 6 & 3));
+    s.sent = unfold(take(p, control >> 8 & 3));
+    s.received = unfold(take(p, control >> 10 & 3));
+    s.line = (control & has_line) != 0 ? static_cast<std::uint32_t>(take(p, control >> 12 & 3)) : 0;
+    cursor.last_start = s.start;
+    cursor.offset = static_cast<std::size_t>(p - base);
+    return true;
+}
 
 // Calls visit(s) for each session in file order. fetch(s) tells what
 // visit(s) will read, so that it can be fetched some sessions early.
@@ -59,7 +114,13 @@ void for_each_session(const SessionTable& table, Fetch fetch, Visit visit)
 {
     LookAhead<Session, 8> ahead;
     SessionCursor cursor;
-    for (Session s; next_session(table, cursor, s);)
-        push(ahead, s, fetch(s), visit);
+    for (;;) {
+        Session& s = make_place(ahead, visit);
+        if (!next_session(table, cursor, s)) {
+            drop_newest(ahead);
+            break;
+        }
+        fetch_ahead(fetch(s));
+    }
     drain(ahead, visit);
 }

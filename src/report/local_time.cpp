@@ -81,7 +81,7 @@ bool convert_local_time(std::int64_t t, LocalTime& local)
     return true;
 }
 
-bool local_time(LocalTimeCache& cache, std::int64_t t, LocalTime& local)
+bool local_time_slow(LocalTimeCache& cache, std::int64_t t, LocalTime& local)
 {
     if (t <= -cache_limit || t >= cache_limit)
         return convert_local_time(t, local);

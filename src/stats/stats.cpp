@@ -13,40 +13,84 @@ bool has_letter(std::string_view text, char c)
     return text.find(c) != std::string_view::npos;
 }
 
+// Gives every address and flags text of table up to the ids of s its
+// system and its direction letters.
+void make_room(SystemSums& sums, const SessionTable& table, std::uint32_t address,
+               std::uint32_t flags)
+{
+    // Ids count up in order of first appearance: an address's id is its
+    // system's index.
+    for (auto id = static_cast<std::uint32_t>(sums.systems.size()); id <= address; ++id) {
+        SystemStats sys;
+        sys.address = text_of(table.addresses, id);
+        sums.systems.push_back(sys);
+    }
+    for (auto id = static_cast<std::uint32_t>(sums.directions.size()); id <= flags; ++id) {
+        const std::string_view letters = text_of(table.flags, id);
+        sums.directions.push_back(static_cast<unsigned char>((has_letter(letters, 'I') ? 1 : 0) |
+                                                             (has_letter(letters, 'O') ? 2 : 0)));
+    }
+}
+
+// Adds s into its system, which has its place. Inlined into the loops that
+// call it: the call cost 2% of a whole-file report.
+[[gnu::always_inline]] inline void add_to_system(SystemStats* systems,
+                                                 const unsigned char* directions, const Session& s)
+{
+    SystemStats& sys = systems[s.address];
+    const unsigned direction = directions[s.flags];
+    sys.online = wrapping_add(sys.online, s.duration);
+    sys.sent = wrapping_add(sys.sent, s.sent);
+    sys.received = wrapping_add(sys.received, s.received);
+    ++sys.sessions;
+    if (direction & 1) {
+        ++sys.in_sessions;
+        sys.in_online = wrapping_add(sys.in_online, s.duration);
+    }
+    if (direction & 2) {
+        ++sys.out_sessions;
+        sys.out_online = wrapping_add(sys.out_online, s.duration);
+    }
+}
+
 } // namespace
+
+void add_session(SystemSums& sums, const SessionTable& table, const Session& s)
+{
+    if (s.address >= sums.systems.size() || s.flags >= sums.directions.size())
+        make_room(sums, table, s.address, s.flags);
+    add_to_system(sums.systems.data(), sums.directions.data(), s);
+    ++sums.sessions;
+}
 
 SystemTable build_system_stats(const SessionTable& table)
 {
-    // An address's id is its system's index here: ids count up in order of
-    // first appearance.
-    SystemTable systems(table.addresses.count);
-    for (std::uint32_t id = 0; id < table.addresses.count; ++id)
-        systems[id].address = text_of(table.addresses, id);
-    // The direction letters of each distinct flags text, looked up once.
-    std::vector<unsigned char> directions(table.flags.count);
-    for (std::uint32_t id = 0; id < table.flags.count; ++id) {
-        const std::string_view flags = text_of(table.flags, id);
-        directions[id] = static_cast<unsigned char>((has_letter(flags, 'I') ? 1 : 0) |
-                                                    (has_letter(flags, 'O') ? 2 : 0));
-    }
-    const auto system_of = [&](const Session& s) { return &systems[s.address]; };
-    for_each_session(table, system_of, [&](const Session& s) {
-        SystemStats& sys = *system_of(s);
-        const unsigned direction = directions[s.flags];
-        sys.online = wrapping_add(sys.online, s.duration);
-        sys.sent = wrapping_add(sys.sent, s.sent);
-        sys.received = wrapping_add(sys.received, s.received);
-        ++sys.sessions;
-        if (direction & 1) {
-            ++sys.in_sessions;
-            sys.in_online = wrapping_add(sys.in_online, s.duration);
-        }
-        if (direction & 2) {
-            ++sys.out_sessions;
-            sys.out_online = wrapping_add(sys.out_online, s.duration);
-        }
-    });
-    return systems;
+    SystemSums sums;
+    if (table.count == 0)
+        return {};
+    sums.systems.reserve(table.addresses.count);
+    make_room(sums, table, table.addresses.count - 1, table.flags.count - 1);
+    // Plain pointers: the sums, written through the loop, cannot then be
+    // taken for the tables' own places.
+    SystemStats* const systems = sums.systems.data();
+    const unsigned char* const directions = sums.directions.data();
+    const auto system_of = [=](const Session& s) { return &systems[s.address]; };
+    for_each_session(table, system_of,
+                     [=](const Session& s) { add_to_system(systems, directions, s); });
+    return std::move(sums.systems);
+}
+
+void add_system(SystemTotals& totals, const SystemStats& sys)
+{
+    totals.online = wrapping_add(totals.online, sys.online);
+    totals.out_online = wrapping_add(totals.out_online, sys.out_online);
+    totals.in_online = wrapping_add(totals.in_online, sys.in_online);
+    totals.traffic = wrapping_add(totals.traffic, traffic_of(sys));
+    totals.sent = wrapping_add(totals.sent, sys.sent);
+    totals.received = wrapping_add(totals.received, sys.received);
+    totals.out_sessions += sys.out_sessions;
+    totals.in_sessions += sys.in_sessions;
+    ++totals.systems;
 }
 
 void sort_systems(SystemTable& systems)

@@ -24,9 +24,42 @@ struct SystemStats {
 
 using SystemTable = std::vector<SystemStats>;
 
+// Bytes in both directions, wrapping.
+inline std::int64_t traffic_of(const SystemStats& sys)
+{
+    return static_cast<std::int64_t>(static_cast<std::uint64_t>(sys.sent) +
+                                      static_cast<std::uint64_t>(sys.received));
+}
+
 // One entry per address of the sessions, in order of first appearance,
 // each holding the sums of its sessions.
 SystemTable build_system_stats(const SessionTable& sessions);
+
+// The systems' sums as sessions come, without keeping the sessions.
+struct SystemSums {
+    SystemTable systems;                   // by address id
+    std::vector<unsigned char> directions; // by flags id: I (1) and O (2) among the letters
+    std::uint64_t sessions = 0;
+};
+
+// Adds s, whose texts are in table's pools, into its system's sums.
+void add_session(SystemSums& sums, const SessionTable& table, const Session& s);
+
+// Sums over all systems, as the summary's totals line shows them.
+struct SystemTotals {
+    std::int64_t online = 0;
+    std::int64_t out_online = 0;
+    std::int64_t in_online = 0;
+    std::int64_t traffic = 0;
+    std::int64_t sent = 0;
+    std::int64_t received = 0;
+    std::uint32_t out_sessions = 0;
+    std::uint32_t in_sessions = 0;
+    std::uint64_t systems = 0;
+};
+
+// Adds one system into totals.
+void add_system(SystemTotals& totals, const SystemStats& sys);
 
 // Orders the systems by address, byte by byte, bytes unsigned.
 void sort_systems(SystemTable& systems);

@@ -135,7 +135,7 @@ fi
 if [ -n "$sanitized" ]; then
     skip small-stack "sanitizer builds need a larger stack of their own"
 else
-    (ulimit -s 16 && exec "$qelmar" -a tcpip "$example") > "$work/out" 2> "$work/err"; rc=$?
+    (ulimit -s 48 && exec "$qelmar" -a tcpip "$example") > "$work/out" 2> "$work/err"; rc=$?
     check small-stack "$example_out" "" 0
 fi
 

@@ -1,0 +1,194 @@
+// json.cpp - the report as one JSON document, for scripts.
+#include "report/json.h"
+
+#include "history/numbers.h"
+#include "report/columns.h"
+#include "report/local_time.h"
+#include "report/summary.h"
+
+#include <cstring>
+
+namespace {
+
+// A text as a JSON string, byte by byte: printable ASCII as it stands but
+// for the quote and the backslash, every other byte as \u00xx, so that the
+// document is plain ASCII and every byte can be had back.
+void put_string(Writer& out, std::string_view text)
+{
+    out.put('"');
+    std::size_t run = 0; // bytes before i that go out as they stand
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c >= 0x20 && c < 0x7f && c != '"' && c != '\\') {
+            ++run;
+            continue;
+        }
+        out.put(text.substr(i - run, run));
+        run = 0;
+        if (c == '"' || c == '\\') {
+            const char escaped[2] = {'\\', static_cast<char>(c)};
+            out.put(std::string_view(escaped, 2));
+        } else {
+            const char escaped[6] = {'\\', 'u', '0', '0', "0123456789abcdef"[c >> 4],
+                                     "0123456789abcdef"[c & 15]};
+            out.put(std::string_view(escaped, 6));
+        }
+    }
+    out.put(text.substr(text.size() - run, run));
+    out.put('"');
+}
+
+// A signed number, exactly.
+void put_int(Writer& out, std::int64_t v)
+{
+    if (v < 0) {
+        out.put('-');
+        out.put_uint(0 - static_cast<std::uint64_t>(v), 1);
+    } else {
+        out.put_uint(static_cast<std::uint64_t>(v), 1);
+    }
+}
+
+// ", "name": " before a member's value.
+void put_key(Writer& out, std::string_view key)
+{
+    out.put(", \"");
+    out.put(key);
+    out.put("\": ");
+}
+
+// The members from sessions to cps, shared by the systems and the totals.
+void put_sums(Writer& out, std::uint64_t sessions, const SystemTotals& t, std::int64_t cps)
+{
+    put_key(out, "sessions");
+    out.put_uint(sessions, 1);
+    put_key(out, "online");
+    put_int(out, t.online);
+    put_key(out, "out_sessions");
+    out.put_uint(t.out_sessions, 1);
+    put_key(out, "out_online");
+    put_int(out, t.out_online);
+    put_key(out, "in_sessions");
+    out.put_uint(t.in_sessions, 1);
+    put_key(out, "in_online");
+    put_int(out, t.in_online);
+    put_key(out, "traffic");
+    put_int(out, t.traffic);
+    put_key(out, "sent");
+    put_int(out, t.sent);
+    put_key(out, "received");
+    put_int(out, t.received);
+    put_key(out, "cps");
+    put_int(out, cps);
+}
+
+// A bound of the window, or null where it is open.
+void put_bound(Writer& out, const std::optional<std::int64_t>& bound)
+{
+    if (bound)
+        put_int(out, *bound);
+    else
+        out.put("null");
+}
+
+// The local time of start with its offset from UTC, "YYYY-MM-DDThh:mm:ss"
+// and "+hh:mm", the offset's seconds added where it has them; null where the
+// host cannot convert start.
+void put_local_time(Writer& out, LocalTimeCache& clock, std::int64_t start)
+{
+    LocalTime t;
+    if (!local_time(clock, start, t)) {
+        out.put("null");
+        return;
+    }
+    char* p = out.room(48);
+    *p++ = '"';
+    p = format_date(p, t.day);
+    *p++ = 'T';
+    p = format_clock(p, t.hour, t.minute, t.second);
+    *p++ = t.utc_offset < 0 ? '-' : '+';
+    const std::int64_t east = t.utc_offset < 0 ? -t.utc_offset : t.utc_offset;
+    const auto seconds = static_cast<int>(east % 60);
+    p = format_clock(p, static_cast<int>(east / 3600), static_cast<int>(east % 3600 / 60), seconds);
+    if (seconds == 0)
+        p -= 3; // no seconds
+    *p++ = '"';
+    out.commit(p);
+}
+
+void put_session(Writer& out, LocalTimeCache& clock, const JsonReport& report,
+                 const SessionTable& table, const Session& s)
+{
+    const std::int64_t traffic = wrapping_add(s.sent, s.received);
+    out.put("{\"line\": ");
+    put_string(out, report.line_names[s.line]);
+    put_key(out, "start");
+    put_int(out, s.start);
+    put_key(out, "time");
+    put_local_time(out, clock, s.start);
+    put_key(out, "address");
+    put_string(out, text_of(table.addresses, s.address));
+    put_key(out, "online");
+    put_int(out, s.duration);
+    put_key(out, "flags");
+    put_string(out, text_of(table.flags, s.flags));
+    put_key(out, "error");
+    out.put(s.error ? "true" : "false");
+    put_key(out, "traffic");
+    put_int(out, traffic);
+    put_key(out, "sent");
+    put_int(out, s.sent);
+    put_key(out, "received");
+    put_int(out, s.received);
+    put_key(out, "cps");
+    put_int(out, divide_rate(traffic, s.duration));
+    out.put('}');
+}
+
+} // namespace
+
+void print_json(Writer& out, const JsonReport& report, const SystemTable& systems,
+                std::uint64_t session_count, const SessionTable* sessions)
+{
+    out.put("{\"version\": ");
+    put_string(out, report.version);
+    put_key(out, "line");
+    put_string(out, report.line);
+    put_key(out, "window");
+    out.put("{\"from\": ");
+    put_bound(out, report.from);
+    out.put(", \"to\": ");
+    put_bound(out, report.to);
+    out.put("},\n\"systems\": [\n");
+    SystemTotals totals;
+    for (std::size_t i = 0; i < systems.size(); ++i) {
+        const SystemStats& sys = systems[i];
+        SystemTotals row;
+        add_system(row, sys);
+        add_system(totals, sys);
+        out.put("{\"address\": ");
+        put_string(out, sys.address);
+        put_sums(out, sys.sessions, row, row_rate(sys));
+        out.put(i + 1 < systems.size() ? "},\n" : "}\n");
+    }
+    out.put("],\n\"totals\": {\"systems\": ");
+    out.put_uint(totals.systems, 1);
+    put_sums(out, session_count, totals, totals_rate(totals));
+    out.put("},\n");
+    if (sessions != nullptr) {
+        out.put("\"sessions\": [\n");
+        LocalTimeCache clock;
+        std::uint64_t left = sessions->count;
+        const auto address_of = [&](const Session& s) {
+            return &text_record(sessions->addresses, s.address);
+        };
+        for_each_session(*sessions, address_of, [&](const Session& s) {
+            put_session(out, clock, report, *sessions, s);
+            out.put(--left > 0 ? ",\n" : "\n");
+        });
+        out.put("],\n");
+    }
+    out.put("\"skipped\": ");
+    out.put_uint(report.skipped, 1);
+    out.put("}\n");
+}
