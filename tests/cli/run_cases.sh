@@ -6,7 +6,8 @@
 # Each case runs in a scratch directory holding its input under its own
 # name, so messages show that name. Its standard output, standard error and
 # exit status are compared with expected/NAME.out, NAME.err (empty when
-# missing) and NAME.rc (0 when missing). Inputs and expected outputs named
+# missing) and NAME.rc (0 when missing). The input is the standard input
+# too, for "-" as the history file. Inputs and expected outputs named
 # *.tmpl are templates: {now-N} and {now+N} become the time N seconds from
 # now, {hms:now-N} that time of day in UTC. --update rewrites the expected
 # files of plain (non-template) cases from what the binary prints.
@@ -64,7 +65,8 @@ while read -r name tz input args; do
     (
         cd "$dir" || exit 1
         eval "set -- $args"
-        TZ=$tz "$qelmar" "$@" > out 2> err < /dev/null
+        # The input is also the standard input, for "-".
+        TZ=$tz "$qelmar" "$@" > out 2> err < "${in:-/dev/null}"
         echo $? > rc
     )
 

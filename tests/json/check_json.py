@@ -1,0 +1,179 @@
+#!/usr/bin/env python3
+"""Checks qelmar's JSON against its text report.
+
+   check_json.py QELMAR TOP
+
+For each case the JSON document is parsed with Python's json module; the
+text report is then made again from it alone, with formatters written here
+from the report's column rules, and must equal the text report qelmar
+prints for the same history, byte for byte. The totals must be the sums of
+the systems, each session's traffic the sum of its bytes, the document
+plain ASCII."""
+import json
+import os
+import subprocess
+import sys
+
+qelmar, top = sys.argv[1], sys.argv[2]
+inputs = os.path.join(top, "tests", "cli", "input")
+example = os.path.join(top, "examples", "history")
+
+CASES = [
+    # zone, history, arguments before the line name, line
+    ("UTC", example, ["-a"], "tcpip"),
+    ("Europe/Berlin", example, ["-a"], "tcpip"),
+    ("Australia/Lord_Howe", example, ["-a"], "tcpip,ttyS1,cuaa1"),
+    ("UTC", os.path.join(inputs, "extremes.hist"), ["-a"], "tcpip"),
+    ("UTC", os.path.join(inputs, "control.hist"), ["-a"], "tcpip"),
+    ("UTC", os.path.join(inputs, "widths.hist"), ["-a"], "tcpip"),
+    ("UTC", os.path.join(inputs, "split.hist"), ["-a"], "tcpip"),
+    ("Europe/Berlin", os.path.join(inputs, "autumn.hist"),
+     ["--since=2026-10-25", "--until=2026-11-30"], "tcpip"),
+    ("Europe/Amsterdam", os.path.join(inputs, "autumn.hist"), ["--until=2026-11-01"], "tcpip"),
+    ("UTC", example, ["--summary", "-a"], "tcpip"),
+    ("UTC", example, [], "tcpip"),  # the last 24 hours: nothing, here
+]
+
+I64 = 1 << 64
+
+
+def wrap(v):
+    v %= I64
+    return v - I64 if v >= 1 << 63 else v
+
+
+def u64(v):
+    return v % I64
+
+
+def trunc_div(a, b):
+    if b == 0:
+        return 0
+    if b == -1:
+        return wrap(-a)
+    q = abs(a) // abs(b)
+    return q if (a >= 0) == (b >= 0) else -q
+
+
+def duration(t):
+    if t == 0:
+        return " -:--:-- "
+    h = int(t / 3600) if t >= 0 else -(-t // 3600)
+    rest = t - h * 3600
+    m = int(rest / 60) if rest >= 0 else -(-rest // 60)
+    s = rest - m * 60
+    return "%2d:%s:%s " % (u64(h), "%02d" % u64(m), "%02d" % u64(s))
+
+
+def count(n):
+    return "  - " if n == 0 else "%3d " % n
+
+
+def scaled(v, k_from):
+    if v >= 1048576:
+        return "%4dm" % (v >> 20)
+    if v >= k_from:
+        return "%4dk" % (v >> 10)
+    return "%5d" % u64(v)
+
+
+def size(v):
+    return scaled(v, 1024) + " "
+
+
+def rate(v):
+    return scaled(v, 100000)
+
+
+def field_left(b, width):
+    return b + b" " * max(0, width - len(b))
+
+
+def field_right(b, width):
+    return b" " * max(0, width - len(b)) + b
+
+
+def raw(s):
+    return s.encode("latin-1")
+
+
+def middle(t):
+    return (duration(t["online"]) + count(t["out_sessions"]) + duration(t["out_online"]) +
+            count(t["in_sessions"]) + duration(t["in_online"]) + size(t["traffic"]) +
+            size(t["sent"]) + size(t["received"]))
+
+
+def render(doc, summary_only):
+    out = (b"Address         Ses  Online    O  Out.onl   I  Inc.onl Traff   Out   Inc   CPS\n" +
+           b"-" * 78 + b"\n")
+    for s in doc["systems"]:
+        out += field_left(raw(s["address"]), 16) + ("%3d " % s["sessions"] + middle(s) +
+                                                     rate(s["cps"]) + "\n").encode()
+    t = doc["totals"]
+    out += b"-" * 78 + b"\n"
+    out += ("Total: %3d sys. %3d " % (t["systems"], t["sessions"]) + middle(t) + rate(t["cps"]) +
+            "\n").encode()
+    if summary_only:
+        return out
+    out += b"\nTime     Address          Online  LPxE Traff   Out   Inc   CPS\n" + b"-" * 62 + b"\n"
+    for s in doc["sessions"]:
+        clock = s["time"][11:19] if s["time"] is not None else "??:??:??"
+        out += (clock + " ").encode() + field_left(raw(s["address"]), 16)
+        out += duration(s["online"]).encode() + field_right(raw(s["flags"]), 3)
+        out += ("E " if s["error"] else "  ").encode()
+        out += (size(s["traffic"]) + size(s["sent"]) + size(s["received"]) + rate(s["cps"]) +
+                "\n").encode()
+    out += b"-" * 62 + b"\n"
+    out += ("Total: %3d session%s%20s\n" % (len(doc["sessions"]), " " * 24, doc["version"])).encode()
+    return out
+
+
+def check_sums(doc):
+    keys = ["online", "out_online", "in_online", "traffic", "sent", "received"]
+    t = doc["totals"]
+    for k in keys:
+        assert t[k] == wrap(sum(s[k] for s in doc["systems"])), k
+    for k in ["out_sessions", "in_sessions"]:
+        assert t[k] == sum(s[k] for s in doc["systems"]) % (1 << 32), k
+    assert t["systems"] == len(doc["systems"])
+    for s in doc["systems"]:
+        assert s["traffic"] == wrap(s["sent"] + s["received"])
+        assert s["cps"] == trunc_div(s["traffic"], s["online"])
+    assert t["cps"] == (0 if t["traffic"] == 0 else trunc_div(t["traffic"], t["online"]))
+    if "sessions" in doc:
+        assert t["sessions"] == len(doc["sessions"])
+        for s in doc["sessions"]:
+            assert s["traffic"] == wrap(s["sent"] + s["received"])
+            assert s["cps"] == trunc_div(s["traffic"], s["online"])
+
+
+failed = 0
+for zone, history, before, line in CASES:
+    env = dict(os.environ, TZ=zone, LC_ALL="C")
+    args = before + [line, history]
+    text = subprocess.run([qelmar] + args, env=env, capture_output=True).stdout
+    got = subprocess.run([qelmar, "--json"] + args, env=env, capture_output=True)
+    name = "%s %s" % (zone, " ".join(args))
+    try:
+        body = got.stdout
+        assert got.returncode == 0, "status %d" % got.returncode
+        assert all(b < 0x80 for b in body), "not plain ASCII"
+        doc = json.loads(body.decode("ascii"))
+        assert doc["line"] == line
+        summary_only = "--summary" in before
+        assert ("sessions" in doc) != summary_only
+        check_sums(doc)
+        if not summary_only:
+            names = line.split(",")
+            assert all(s["line"] in names for s in doc["sessions"])
+        if before == []:
+            assert doc["window"]["to"] - doc["window"]["from"] == 86400
+        made = render(doc, summary_only)
+        if made != text:
+            raise AssertionError("the report made from the JSON differs:\n%r\n%r" % (made, text))
+        print("ok   %s" % name)
+    except (AssertionError, KeyError, ValueError) as e:
+        failed += 1
+        print("FAIL %s: %s" % (name, e))
+print("%d passed, %d failed" % (len(CASES) - failed, failed))
+sys.exit(1 if failed else 0)
