@@ -94,6 +94,48 @@ Outcome run(const std::vector<std::string>& argv, bool sum)
     return o;
 }
 
+// Peak resident memory of qelmar reading, from a pipe, what the generator
+// writes with gen_args: a history far larger than any disk file here.
+long piped_rss_kib(const std::vector<std::string>& gen, const std::vector<std::string>& qelmar)
+{
+    int fds[2];
+    if (pipe(fds) != 0) {
+        std::perror("pipe");
+        std::exit(2);
+    }
+    const auto start = [&](const std::vector<std::string>& argv, int in, int out) {
+        const pid_t pid = fork();
+        if (pid == 0) {
+            dup2(in, 0);
+            dup2(out, 1);
+            close(fds[0]);
+            close(fds[1]);
+            std::vector<char*> args;
+            for (const std::string& a : argv)
+                args.push_back(const_cast<char*>(a.c_str()));
+            args.push_back(nullptr);
+            execvp(args[0], args.data());
+            _exit(127);
+        }
+        return pid;
+    };
+    const int null_fd = open("/dev/null", O_RDWR);
+    const pid_t writer = start(gen, null_fd, fds[1]);
+    const pid_t reader = start(qelmar, fds[0], null_fd);
+    close(fds[0]);
+    close(fds[1]);
+    close(null_fd);
+    int status = 0;
+    rusage usage{};
+    wait4(reader, &status, 0, &usage);
+    waitpid(writer, nullptr, 0);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        std::fprintf(stderr, "qelmar_bench: the piped run failed\n");
+        std::exit(2);
+    }
+    return usage.ru_maxrss;
+}
+
 double median(std::vector<double> v)
 {
     std::sort(v.begin(), v.end());
@@ -164,6 +206,8 @@ int main(int argc, char** argv)
         {"qelmar (a month)", {qelmar, "--since=-40d", "--until=-10d", "tcpip", file("1m-300")},
          "1m-300", {}},
         {"qelmar --full-time -a", {qelmar, "--full-time", "-a", "tcpip", file("1m-300")}, "1m-300", {}},
+        {"qelmar --json -a", {qelmar, "--json", "-a", "tcpip", file("1m-300")}, "1m-300", {}},
+        {"qelmar --summary -a", {qelmar, "--summary", "-a", "tcpip", file("1m-300")}, "1m-300", {}},
     };
     for (int r = 0; r < runs; ++r) {
         for (Command& c : commands) {
@@ -215,6 +259,8 @@ int main(int argc, char** argv)
     const Command& colliding = commands[10];
     const Command& month_1m = commands[11];
     const Command& full_time_1m = commands[12];
+    const Command& json_1m = commands[13];
+    const Command& summary_1m = commands[14];
     std::printf("\ntargets (medians of the ratios within each round)\n");
     check("-a on 1M lines, x wc -l", ratio(all_1m, *wc_of("1m-300")), 20, "");
     check("last 24 h on 1M lines, x wc -l", ratio(recent_1m, *wc_of("1m-300")), 4, "");
@@ -227,6 +273,18 @@ int main(int argc, char** argv)
     // the lines dropped cost the same in both.
     check("a month of 1M lines, against the last 24 h", ratio(month_1m, recent_1m), 1.5, "");
     check("--full-time -a on 1M lines, against -a", ratio(full_time_1m, all_1m), 1.1, "");
+    check("--json -a on 1M lines, against -a", ratio(json_1m, all_1m), 2, "");
+    // Every line of the whole file parsed in full, against three fields of
+    // most: about twice the last 24 hours, and half the whole report.
+    check("--summary -a on 1M lines, against the last 24 h", ratio(summary_1m, recent_1m), 2.5,
+          "");
+    check("--summary -a on 1M lines, against -a", ratio(summary_1m, all_1m), 0.75, "");
+    std::printf("  (a summary of 100,000,000 piped lines follows: about half a minute)\n");
+    std::fflush(stdout);
+    const long summary_rss = piped_rss_kib({gen, "100000000", "3000", "1", "36500", std::to_string(now)},
+                                           {qelmar, "--summary", "-a", "tcpip", "-"});
+    check("peak RSS of --summary -a on 100M lines, 3,000 systems",
+          static_cast<double>(summary_rss) / 1024, 16, " MiB");
     check("peak RSS of -a on 1M lines", static_cast<double>(commands[3].max_rss_kib) / 1024, 64,
           " MiB");
     check("peak RSS of the last 24 h on 1M lines",
