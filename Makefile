@@ -37,7 +37,7 @@ test:
 
 # The optimised build that make bench measures, in its own tree.
 release:
-	$(CMAKE) -S . -B $(RELEASE_DIR) -DCMAKE_BUILD_TYPE=Release -DQELMAR_TESTS=OFF $(CMAKE_FLAGS)
+	$(CMAKE) -S . -B $(RELEASE_DIR) $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=Release -DQELMAR_TESTS=OFF
 	$(CMAKE) --build $(RELEASE_DIR) --parallel $(JOBS) --target qelmar
 
 # bin/qelmar, stripped, and share/man/man1/qelmar.1 under $(DESTDIR)$(PREFIX);
@@ -56,7 +56,7 @@ uninstall:
 
 # The release build, generated inputs, timings against wc -l; see README.md.
 bench:
-	$(CMAKE) -S . -B $(RELEASE_DIR) -DCMAKE_BUILD_TYPE=Release -DQELMAR_TESTS=OFF -DQELMAR_BENCH=ON $(CMAKE_FLAGS)
+	$(CMAKE) -S . -B $(RELEASE_DIR) $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=Release -DQELMAR_TESTS=OFF -DQELMAR_BENCH=ON
 	$(CMAKE) --build $(RELEASE_DIR) --parallel $(JOBS)
 	./$(RELEASE_DIR)/bench/qelmar_bench ./$(RELEASE_DIR)/qelmar ./$(RELEASE_DIR)/bench/qelmar_gen \
 	    $(RELEASE_DIR)/data bench/golden-checksum $(RUNS)

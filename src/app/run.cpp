@@ -123,6 +123,30 @@ void print_unnamed_lines(int fd, const Selection& sel, const ReadNotes& notes)
     put_message(fd, std::string_view(list, n));
 }
 
+// What the JSON report tells besides the tables: the window is the period
+// asked for, with its open ends, or the one that the scope gave.
+JsonReport json_report_of(const RunOptions& opts, const Selection& sel, const ReadNotes& notes)
+{
+    JsonReport report{version_text, opts.line_name, {}, {}, sel.line_names, notes.skipped};
+    if (opts.since || opts.until) {
+        report.from = opts.since;
+        report.to = opts.until;
+    } else if (sel.window) {
+        report.from = sel.window->from;
+        report.to = sel.window->to;
+    }
+    return report;
+}
+
+// The summary, and the session log unless the summary is all.
+void print_tables(Writer& out, const RunOptions& opts, const SystemTable& systems,
+                  std::uint64_t session_count, const SessionTable& sessions)
+{
+    print_summary(out, systems, session_count, !opts.summary_only);
+    if (!opts.summary_only)
+        print_session_log(out, sessions, version_text, opts.full_time);
+}
+
 // Closes the history file on every way out of the run.
 struct FdCloser {
     int fd; // -1: none to close
@@ -216,24 +240,14 @@ int run(int argc, const char* const* argv, int out_fd, int err_fd, Clock clock)
     }
 
     SystemTable systems = opts.summary_only ? std::move(sums.systems) : build_system_stats(sessions);
-    const std::uint64_t count = opts.summary_only ? sums.sessions : sessions.count;
     if (systems.size() > 1)
         sort_systems(systems);
-    if (opts.json) {
-        JsonReport report{version_text, opts.line_name, {}, {}, sel.line_names, notes.skipped};
-        if (opts.since || opts.until) {
-            report.from = opts.since;
-            report.to = opts.until;
-        } else if (sel.window) {
-            report.from = sel.window->from;
-            report.to = sel.window->to;
-        }
-        print_json(out, report, systems, count, opts.summary_only ? nullptr : &sessions);
-    } else {
-        print_summary(out, systems, count, !opts.summary_only);
-        if (!opts.summary_only)
-            print_session_log(out, sessions, version_text, opts.full_time);
-    }
+    const std::uint64_t count = opts.summary_only ? sums.sessions : sessions.count;
+    if (opts.json)
+        print_json(out, json_report_of(opts, sel, notes), systems, count,
+                   opts.summary_only ? nullptr : &sessions);
+    else
+        print_tables(out, opts, systems, count, sessions);
     const bool written = out.flush();
 
     if (notes.skipped > 0)

@@ -13,8 +13,8 @@ bool has_letter(std::string_view text, char c)
     return text.find(c) != std::string_view::npos;
 }
 
-// Gives every address and flags text of table up to the ids of s its
-// system and its direction letters.
+// Gives every address of table up to the id address its system, and every
+// flags text up to the id flags its direction letters.
 void make_room(SystemSums& sums, const SessionTable& table, std::uint32_t address,
                std::uint32_t flags)
 {

@@ -9,7 +9,7 @@ set -u
 LC_ALL=C
 TZ=UTC
 export LC_ALL TZ
-unset MAKEFLAGS MFLAGS MAKELEVEL
+unset MAKEFLAGS MFLAGS MAKELEVEL CMAKE_FLAGS BUILD_DIR RELEASE_DIR PREFIX DESTDIR
 
 top=$(cd "$(dirname "$0")/../.." && pwd)
 work=$(mktemp -d "${TMPDIR:-/tmp}/qelmar-build.XXXXXX") || exit 1

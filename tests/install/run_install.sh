@@ -10,7 +10,7 @@ LC_ALL=C
 TZ=UTC
 export LC_ALL TZ
 # Not a sub-make of whatever make started the tests.
-unset MAKEFLAGS MFLAGS MAKELEVEL
+unset MAKEFLAGS MFLAGS MAKELEVEL CMAKE_FLAGS BUILD_DIR RELEASE_DIR PREFIX DESTDIR
 
 build=$1
 top=$(cd "$(dirname "$0")/../.." && pwd)
