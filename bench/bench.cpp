@@ -17,6 +17,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <initializer_list>
 #include <fcntl.h>
 #include <string>
 #include <sys/resource.h>
@@ -51,22 +52,16 @@ struct Outcome {
 };
 
 // Runs argv with standard output to /dev/null or, with sum, into a checksum.
-Outcome run(const std::vector<std::string>& argv, bool sum)
+// Starts argv with in as its standard input and out as its standard
+// output; the child closes the descriptors in others.
+pid_t spawn(const std::vector<std::string>& argv, int in, int out, std::initializer_list<int> others)
 {
-    int fds[2] = {-1, -1};
-    if (sum && pipe(fds) != 0) {
-        std::perror("pipe");
-        std::exit(2);
-    }
-    const auto start = std::chrono::steady_clock::now();
     const pid_t pid = fork();
     if (pid == 0) {
-        const int out = sum ? fds[1] : open("/dev/null", O_WRONLY);
+        dup2(in, 0);
         dup2(out, 1);
-        if (sum) {
-            close(fds[0]);
-            close(fds[1]);
-        }
+        for (const int fd : others)
+            close(fd);
         std::vector<char*> args;
         for (const std::string& a : argv)
             args.push_back(const_cast<char*>(a.c_str()));
@@ -74,6 +69,22 @@ Outcome run(const std::vector<std::string>& argv, bool sum)
         execvp(args[0], args.data());
         _exit(127);
     }
+    return pid;
+}
+
+// Runs argv with standard output to /dev/null or, with sum, into a checksum.
+Outcome run(const std::vector<std::string>& argv, bool sum)
+{
+    int fds[2] = {-1, -1};
+    if (sum && pipe(fds) != 0) {
+        std::perror("pipe");
+        std::exit(2);
+    }
+    const int null_fd = open("/dev/null", O_RDWR);
+    const auto start = std::chrono::steady_clock::now();
+    const pid_t pid = sum ? spawn(argv, null_fd, fds[1], {fds[0], fds[1], null_fd})
+                          : spawn(argv, null_fd, null_fd, {null_fd});
+    close(null_fd);
     Outcome o;
     if (sum) {
         close(fds[1]);
@@ -95,7 +106,7 @@ Outcome run(const std::vector<std::string>& argv, bool sum)
 }
 
 // Peak resident memory of qelmar reading, from a pipe, what the generator
-// writes with gen_args: a history far larger than any disk file here.
+// writes: a history far larger than any disk file here.
 long piped_rss_kib(const std::vector<std::string>& gen, const std::vector<std::string>& qelmar)
 {
     int fds[2];
@@ -103,25 +114,9 @@ long piped_rss_kib(const std::vector<std::string>& gen, const std::vector<std::s
         std::perror("pipe");
         std::exit(2);
     }
-    const auto start = [&](const std::vector<std::string>& argv, int in, int out) {
-        const pid_t pid = fork();
-        if (pid == 0) {
-            dup2(in, 0);
-            dup2(out, 1);
-            close(fds[0]);
-            close(fds[1]);
-            std::vector<char*> args;
-            for (const std::string& a : argv)
-                args.push_back(const_cast<char*>(a.c_str()));
-            args.push_back(nullptr);
-            execvp(args[0], args.data());
-            _exit(127);
-        }
-        return pid;
-    };
     const int null_fd = open("/dev/null", O_RDWR);
-    const pid_t writer = start(gen, null_fd, fds[1]);
-    const pid_t reader = start(qelmar, fds[0], null_fd);
+    const pid_t writer = spawn(gen, null_fd, fds[1], {fds[0], fds[1], null_fd});
+    const pid_t reader = spawn(qelmar, fds[0], null_fd, {fds[0], fds[1], null_fd});
     close(fds[0]);
     close(fds[1]);
     close(null_fd);

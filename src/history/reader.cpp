@@ -13,18 +13,13 @@ namespace {
 
 constexpr std::size_t block_size = 256 * 1024;
 
-// A selected line waiting to be filed, and the hash of its address: what
-// filing needs of its fields, kept small, for it is copied along the queue.
+// A selected line waiting to be filed: its session but for the ids of its
+// texts, the texts, and the hash of its address.
 struct Pending {
+    Session session;
     std::string_view address;
     std::string_view flags;
-    std::int64_t start;
-    std::int64_t duration;
-    std::int64_t sent;
-    std::int64_t received;
     std::uint64_t hash;
-    std::uint32_t line;
-    bool error;
 };
 
 // How one pass over the read buffer handles lines.
@@ -43,15 +38,9 @@ struct LineHandling {
 void file_session(LineHandling& h, const Pending& p)
 {
     SessionTable& table = h.table;
-    Session s;
+    Session s = p.session;
     s.address = intern(table.addresses, p.address, p.hash);
     s.flags = intern(table.flags, p.flags);
-    s.line = p.line;
-    s.error = p.error;
-    s.start = p.start;
-    s.duration = p.duration;
-    s.sent = p.sent;
-    s.received = p.received;
     if (h.sink.take != nullptr)
         h.sink.take(h.sink.context, table, s);
     else
@@ -107,16 +96,17 @@ void handle_line(const ReadBuffer& buffer, std::string_view line, bool may_hold_
         note_line_name(h, f);
     switch (verdict) {
     case LineVerdict::selected: {
+        // Filled in its place: see make_place.
         Pending& p = make_place(ahead, [&](const Pending& oldest) { file_session(h, oldest); });
+        p.session.line = static_cast<std::uint32_t>(f.line);
+        p.session.error = f.error;
+        p.session.start = f.start;
+        p.session.duration = f.duration;
+        p.session.sent = f.sent;
+        p.session.received = f.received;
         p.address = f.address;
         p.flags = f.flags;
-        p.start = f.start;
-        p.duration = f.duration;
-        p.sent = f.sent;
-        p.received = f.received;
         p.hash = hash_text(f.address);
-        p.line = static_cast<std::uint32_t>(f.line);
-        p.error = f.error;
         fetch_ahead(index_slot(h.table.addresses, p.hash));
         break;
     }

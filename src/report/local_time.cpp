@@ -98,12 +98,6 @@ bool local_time_slow(LocalTimeCache& cache, std::int64_t t, LocalTime& local)
     }
     if (!cache.even)
         return convert_local_time(t, local);
-    const std::int64_t seconds = t + cache.shift;
-    local.day = floor_div(seconds, seconds_per_day);
-    const auto of_day = static_cast<int>(seconds - local.day * seconds_per_day);
-    local.hour = of_day / 3600;
-    local.minute = of_day % 3600 / 60;
-    local.second = of_day % 60;
-    local.utc_offset = cache.utc_offset;
+    local_time_in_quarter(cache, t, local);
     return true;
 }

@@ -47,13 +47,10 @@ struct LocalTimeCache {
 // where the cache does not hold it yet.
 bool local_time_slow(LocalTimeCache& cache, std::int64_t t, LocalTime& local);
 
-// The same as convert_local_time, from one pair of conversions per quarter
-// hour: a history lists its sessions in time order, many to the quarter.
-// Inline, so that the log's rows find most times without a call.
-inline bool local_time(LocalTimeCache& cache, std::int64_t t, LocalTime& local)
+// The local time at t in the cache's even quarter hour: the clock moved on
+// from the quarter's first second.
+inline void local_time_in_quarter(const LocalTimeCache& cache, std::int64_t t, LocalTime& local)
 {
-    if (!cache.even || t < cache.quarter || t > cache.quarter + 899)
-        return local_time_slow(cache, t, local);
     const std::int64_t seconds = t + cache.shift;
     local.day = seconds / seconds_per_day - (seconds % seconds_per_day < 0 ? 1 : 0);
     const auto of_day = static_cast<int>(seconds - local.day * seconds_per_day);
@@ -61,5 +58,15 @@ inline bool local_time(LocalTimeCache& cache, std::int64_t t, LocalTime& local)
     local.minute = of_day % 3600 / 60;
     local.second = of_day % 60;
     local.utc_offset = cache.utc_offset;
+}
+
+// The same as convert_local_time, from one pair of conversions per quarter
+// hour: a history lists its sessions in time order, many to the quarter.
+// Inline, so that the log's rows find most times without a call.
+inline bool local_time(LocalTimeCache& cache, std::int64_t t, LocalTime& local)
+{
+    if (!cache.even || t < cache.quarter || t > cache.quarter + 899)
+        return local_time_slow(cache, t, local);
+    local_time_in_quarter(cache, t, local);
     return true;
 }

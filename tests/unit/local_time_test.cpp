@@ -1,5 +1,7 @@
 #include "report/local_time.h"
 
+#include "zone_scope.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -12,29 +14,6 @@
 #include <vector>
 
 namespace {
-
-// Sets TZ for one test and puts the old value back.
-struct ZoneScope {
-    std::string old;
-    bool had;
-    explicit ZoneScope(const char* tz)
-    {
-        const char* o = std::getenv("TZ");
-        had = o != nullptr;
-        if (had)
-            old = o;
-        setenv("TZ", tz, 1);
-        tzset();
-    }
-    ~ZoneScope()
-    {
-        if (had)
-            setenv("TZ", old.c_str(), 1);
-        else
-            unsetenv("TZ");
-        tzset();
-    }
-};
 
 // Converts times in the given order through one cache, as a log does, and
 // compares each with a conversion of its own. Returns the number of

@@ -1,5 +1,7 @@
 #include "app/options.h"
 
+#include "zone_scope.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -24,29 +26,6 @@ struct Want {
 struct Bad {
     BadArgument::Kind kind;
     std::string_view text;
-};
-
-// Sets TZ for one test and puts the old value back.
-struct ZoneScope {
-    std::string old;
-    bool had;
-    explicit ZoneScope(const char* tz)
-    {
-        const char* o = std::getenv("TZ");
-        had = o != nullptr;
-        if (had)
-            old = o;
-        setenv("TZ", tz, 1);
-        tzset();
-    }
-    ~ZoneScope()
-    {
-        if (had)
-            setenv("TZ", old.c_str(), 1);
-        else
-            unsetenv("TZ");
-        tzset();
-    }
 };
 
 TEST(parse_arguments, classic_arguments_are_taken_from_the_end)

@@ -1,5 +1,7 @@
 #include "app/when.h"
 
+#include "zone_scope.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -11,29 +13,6 @@
 namespace {
 
 constexpr std::int64_t now = 1796169600; // 2026-12-02 00:00:00 UTC
-
-// Sets TZ for one test and puts the old value back.
-struct ZoneScope {
-    std::string old;
-    bool had;
-    explicit ZoneScope(const char* tz)
-    {
-        const char* o = std::getenv("TZ");
-        had = o != nullptr;
-        if (had)
-            old = o;
-        setenv("TZ", tz, 1);
-        tzset();
-    }
-    ~ZoneScope()
-    {
-        if (had)
-            setenv("TZ", old.c_str(), 1);
-        else
-            unsetenv("TZ");
-        tzset();
-    }
-};
 
 bool have_zone(const char* name)
 {
