@@ -7,11 +7,12 @@
 #include <cstdint>
 #include <string_view>
 
-// The fields of one history line, as parsed. The rules set each field
-// they reach; all of them when they select the line.
+// The fields of one history line, as parsed. The rules set the name and
+// the line always, and each other field they reach: all of them when they
+// select the line.
 struct SessionFields {
     std::string_view name; // field 1, the line's name; empty when there is none
-    int line = -1;         // its place among the selected lines, -1 for none
+    int line;              // its place among the selected lines, -1 for none
     std::string_view address;
     std::int64_t start;
     std::int64_t duration;

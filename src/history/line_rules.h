@@ -17,7 +17,12 @@ template <class Fields>
 [[gnu::always_inline]] inline LineVerdict apply_rules(Fields& fields, const Selection& sel,
                                                       SessionFields& f)
 {
-    if (!fields.text(f.name) || (f.line = line_index(sel, f.name)) < 0)
+    if (!fields.text(f.name)) {
+        f.name = {};
+        f.line = -1;
+        return LineVerdict::dropped;
+    }
+    if ((f.line = line_index(sel, f.name)) < 0)
         return LineVerdict::dropped;
     if (!fields.text(f.address) || !fields.number(f.start))
         return LineVerdict::incomplete;
