@@ -67,7 +67,5 @@ void drop_middle(ReadBuffer& buffer, std::size_t from, std::size_t to)
 
 void drop_front(ReadBuffer& buffer, std::size_t n)
 {
-    std::memmove(buffer.storage.get(), buffer.data() + n, buffer.size - n);
-    buffer.size -= n;
-    clear_reach(buffer);
+    drop_middle(buffer, 0, n);
 }

@@ -10,8 +10,6 @@
 // per byte. Blocks are never copied as the table grows.
 #include "history/session_table.h"
 
-#include "history/cpu.h"
-
 #include <algorithm>
 #include <cstring>
 
@@ -41,7 +39,6 @@ std::uint64_t fold(std::int64_t v)
 {
     return (static_cast<std::uint64_t>(v) << 1) ^ static_cast<std::uint64_t>(v >> 63);
 }
-
 
 } // namespace
 
@@ -85,7 +82,6 @@ void append_session(SessionTable& table, const Session& s)
     table.last_start = s.start;
     ++table.count;
 }
-
 
 bool to_next_block(const SessionTable& table, SessionCursor& cursor)
 {

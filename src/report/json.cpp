@@ -1,10 +1,9 @@
 // json.cpp - the report as one JSON document, for scripts.
 #include "report/json.h"
 
-#include "history/numbers.h"
 #include "report/columns.h"
 #include "report/local_time.h"
-#include "report/summary.h"
+#include "report/rates.h"
 
 #include <cstring>
 
@@ -119,7 +118,6 @@ void put_local_time(Writer& out, LocalTimeCache& clock, std::int64_t start)
 void put_session(Writer& out, LocalTimeCache& clock, const JsonReport& report,
                  const SessionTable& table, const Session& s)
 {
-    const std::int64_t traffic = wrapping_add(s.sent, s.received);
     out.put("{\"line\": ");
     put_string(out, report.line_names[s.line]);
     put_key(out, "start");
@@ -135,13 +133,13 @@ void put_session(Writer& out, LocalTimeCache& clock, const JsonReport& report,
     put_key(out, "error");
     out.put(s.error ? "true" : "false");
     put_key(out, "traffic");
-    put_int(out, traffic);
+    put_int(out, session_traffic(s));
     put_key(out, "sent");
     put_int(out, s.sent);
     put_key(out, "received");
     put_int(out, s.received);
     put_key(out, "cps");
-    put_int(out, divide_rate(traffic, s.duration));
+    put_int(out, session_rate(s));
     out.put('}');
 }
 
@@ -168,7 +166,7 @@ void print_json(Writer& out, const JsonReport& report, const SystemTable& system
         add_system(totals, sys);
         out.put("{\"address\": ");
         put_string(out, sys.address);
-        put_sums(out, sys.sessions, row, row_rate(sys));
+        put_sums(out, sys.sessions, row, system_rate(sys));
         out.put(i + 1 < systems.size() ? "},\n" : "}\n");
     }
     out.put("],\n\"totals\": {\"systems\": ");

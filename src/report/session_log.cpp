@@ -1,9 +1,9 @@
 // session_log.cpp - the table of single sessions and its count line.
 #include "report/session_log.h"
 
-#include "history/numbers.h"
 #include "report/columns.h"
 #include "report/local_time.h"
+#include "report/rates.h"
 
 #include <cstring>
 
@@ -56,7 +56,6 @@ void print_start(Writer& out, StartColumn& column, std::int64_t start)
 // Prints one session's row.
 void print_row(Writer& out, StartColumn& start, const SessionTable& table, const Session& s)
 {
-    const std::int64_t traffic = wrapping_add(s.sent, s.received);
     print_start(out, start, s.start);
     print_address(out, text_of(table.addresses, s.address));
     print_duration(out, s.duration);
@@ -65,10 +64,10 @@ void print_row(Writer& out, StartColumn& start, const SessionTable& table, const
     char* p = out.room(2 + 4 * column_max + 1);
     *p++ = s.error != 0 ? 'E' : ' ';
     *p++ = ' ';
-    p = format_size(p, traffic);
+    p = format_size(p, session_traffic(s));
     p = format_size(p, s.sent);
     p = format_size(p, s.received);
-    p = format_rate(p, divide_rate(traffic, s.duration));
+    p = format_rate(p, session_rate(s));
     *p++ = '\n';
     out.commit(p);
 }

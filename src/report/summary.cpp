@@ -3,6 +3,7 @@
 
 #include "history/look_ahead.h"
 #include "report/columns.h"
+#include "report/rates.h"
 
 namespace {
 
@@ -33,22 +34,11 @@ void print_row(Writer& out, const SystemStats& sys)
     out.put_uint(sys.sessions, 3);
     out.put(' ');
     print_middle(out, row);
-    print_rate(out, row_rate(sys));
+    print_rate(out, system_rate(sys));
     out.put('\n');
 }
 
 } // namespace
-
-std::int64_t row_rate(const SystemStats& sys)
-{
-    return divide_rate(traffic_of(sys), sys.online);
-}
-
-std::int64_t totals_rate(const SystemTotals& totals)
-{
-    // No traffic is rate 0, without dividing.
-    return totals.traffic == 0 ? 0 : divide_rate(totals.traffic, totals.online);
-}
 
 void print_summary(Writer& out, const SystemTable& systems, std::uint64_t session_count,
                    bool blank_line_after)

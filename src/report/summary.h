@@ -6,10 +6,6 @@
 
 #include <cstdint>
 
-// The rate a system's row shows, and the one the totals line shows.
-std::int64_t row_rate(const SystemStats& sys);
-std::int64_t totals_rate(const SystemTotals& totals);
-
 // Prints one row per system, in table order, then the totals line and,
 // unless the summary ends the report, an empty line; session_count is the
 // number of sessions in the report.

@@ -1,6 +1,7 @@
 // stats.h - the totals of each remote system, and their order.
 #pragma once
 
+#include "history/numbers.h"
 #include "history/session_table.h"
 
 #include <cstdint>
@@ -27,8 +28,7 @@ using SystemTable = std::vector<SystemStats>;
 // Bytes in both directions, wrapping.
 inline std::int64_t traffic_of(const SystemStats& sys)
 {
-    return static_cast<std::int64_t>(static_cast<std::uint64_t>(sys.sent) +
-                                      static_cast<std::uint64_t>(sys.received));
+    return wrapping_add(sys.sent, sys.received);
 }
 
 // One entry per address of the sessions, in order of first appearance,

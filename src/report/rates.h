@@ -1,0 +1,34 @@
+// rates.h - the traffic and the rate that each table and the JSON report
+// show, worked out in one place.
+#pragma once
+
+#include "history/numbers.h"
+#include "history/session_table.h"
+#include "report/columns.h"
+#include "stats/stats.h"
+
+#include <cstdint>
+
+// A session's bytes in both directions, wrapping.
+inline std::int64_t session_traffic(const Session& s)
+{
+    return wrapping_add(s.sent, s.received);
+}
+
+// A session's rate: its bytes over its time online.
+inline std::int64_t session_rate(const Session& s)
+{
+    return divide_rate(session_traffic(s), s.duration);
+}
+
+// The rate of a system's row.
+inline std::int64_t system_rate(const SystemStats& sys)
+{
+    return divide_rate(traffic_of(sys), sys.online);
+}
+
+// The rate of the totals line: no traffic is rate 0, without dividing.
+inline std::int64_t totals_rate(const SystemTotals& totals)
+{
+    return totals.traffic == 0 ? 0 : divide_rate(totals.traffic, totals.online);
+}
