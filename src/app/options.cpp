@@ -3,54 +3,64 @@
 
 #include "app/when.h"
 
-#include <vector>
+#include <optional>
 
 namespace {
 
-// Takes one long option into opts; false, with bad set, for one that is
-// not an option of the tool or lacks its value.
-bool take_option(std::string_view arg, std::int64_t now, RunOptions& opts, bool& help,
-                 BadArgument& bad)
+// What the long options ask for besides opts.
+struct LongOptions {
+    bool any = false; // an option that shapes the report was given
+    bool all = false;
+    bool help = false;
+    bool version = false;
+    std::string_view since, until; // the values as given
+};
+
+bool takes_value(std::string_view name)
 {
-    const std::size_t equals = arg.find('=');
-    const std::string_view name = arg.substr(0, equals);
-    const bool has_value = equals != std::string_view::npos;
-    const std::string_view value = has_value ? arg.substr(equals + 1) : std::string_view();
-    if (name == "--since" || name == "--until") {
-        if (!has_value) {
-            bad = {BadArgument::Kind::missing_value, arg};
+    return name == "--since" || name == "--until";
+}
+
+// Takes one long option into opts; false, with bad set, for one that is
+// not an option of the tool or lacks its value. arg is the option as
+// given, for the messages.
+bool take_option(std::string_view arg, std::string_view name,
+                 std::optional<std::string_view> value, std::int64_t now, RunOptions& opts,
+                 LongOptions& given, BadArgument& bad)
+{
+    if (takes_value(name)) {
+        if (!value) {
+            bad = {BadArgument::Kind::missing_value, arg, {}};
             return false;
         }
         const Bound bound = name == "--since" ? Bound::since : Bound::until;
-        const auto instant = parse_when(value, bound, now);
+        const auto instant = parse_when(*value, bound, now);
         if (!instant) {
-            bad = {BadArgument::Kind::invalid_time, value};
+            bad = {BadArgument::Kind::invalid_time, *value, {}};
             return false;
         }
-        (bound == Bound::since ? opts.since : opts.until) = *instant;
+        (bound == Bound::since ? opts.period.since : opts.period.until) = *instant;
+        (bound == Bound::since ? given.since : given.until) = *value;
+        given.any = true;
         return true;
     }
-    if (!has_value && name == "--all") {
-        opts.scope = ReportScope::all;
-        return true;
+    const struct {
+        std::string_view name;
+        bool* flag;
+        bool shapes_report;
+    } switches[] = {
+        {"--all", &given.all, true},         {"--full-time", &opts.full_time, true},
+        {"--summary", &opts.summary_only, true}, {"--json", &opts.json, true},
+        {"--help", &given.help, false},      {"--version", &given.version, false},
+    };
+    for (const auto& s : switches) {
+        if (name == s.name && !value) {
+            *s.flag = true;
+            given.any = given.any || s.shapes_report;
+            return true;
+        }
     }
-    if (!has_value && name == "--full-time") {
-        opts.full_time = true;
-        return true;
-    }
-    if (!has_value && name == "--summary") {
-        opts.summary_only = true;
-        return true;
-    }
-    if (!has_value && name == "--json") {
-        opts.json = true;
-        return true;
-    }
-    if (!has_value && name == "--help") {
-        help = true;
-        return true;
-    }
-    bad = {BadArgument::Kind::unknown_option, arg};
+    bad = {BadArgument::Kind::unknown_option, arg, {}};
     return false;
 }
 
@@ -60,28 +70,47 @@ Request parse_arguments(int argc, const char* const* argv, std::int64_t now, Run
                         BadArgument& bad)
 {
     std::vector<const char*> rest;
-    bool help = false;
+    LongOptions given;
     bool options_end = false;
     for (int i = 0; i < argc; ++i) {
         const std::string_view arg = argv[i];
-        if (i == 0 || options_end || arg.substr(0, 2) != "--") {
+        if (i == 0 || options_end || !arg.starts_with("--")) {
             rest.push_back(argv[i]);
-        } else if (arg == "--") {
-            options_end = true;
-        } else if (!take_option(arg, now, opts, help, bad)) {
-            return Request::bad_argument;
+            continue;
         }
+        if (arg == "--") {
+            options_end = true;
+            continue;
+        }
+        const std::size_t equals = arg.find('=');
+        const std::string_view name = arg.substr(0, equals);
+        std::optional<std::string_view> value;
+        if (equals != std::string_view::npos)
+            value = arg.substr(equals + 1);
+        else if (takes_value(name) && i + 1 < argc)
+            value = argv[++i];
+        if (!take_option(arg, name, value, now, opts, given, bad))
+            return Request::bad_argument;
     }
-    const bool all = opts.scope == ReportScope::all;
-    if (help)
+    if (is_empty(opts.period)) {
+        bad = {BadArgument::Kind::empty_period, given.since, given.until};
+        return Request::bad_argument;
+    }
+    if (given.help)
         return Request::help;
+    if (given.version)
+        return Request::version;
     const std::size_t n = rest.size();
     if (n <= 2)
-        return Request::usage;
+        return given.any ? Request::usage_error : Request::usage;
     opts.history_path = rest[n - 1];
     opts.line_name = rest[n - 2];
     // With two arguments the option slot is the program's own name.
-    opts.scope = all || std::string_view(rest[n - 3]) == "-a" ? ReportScope::all
-                                                               : ReportScope::recent;
+    const bool slot_all = std::string_view(rest[n - 3]) == "-a";
+    if (given.all || slot_all)
+        opts.scope = ReportScope::all;
+    for (std::size_t i = 1; i < n - 2; ++i)
+        if (i < n - 3 || !slot_all)
+            opts.ignored.push_back(rest[i]);
     return Request::report;
 }

@@ -1,9 +1,10 @@
 // options.h - what the command line asks for.
 #pragma once
 
-#include <cstdint>
-#include <optional>
+#include "time/period.h"
+
 #include <string_view>
+#include <vector>
 
 enum class ReportScope { recent, all };
 
@@ -11,27 +12,34 @@ struct RunOptions {
     ReportScope scope = ReportScope::recent;
     std::string_view line_name;
     const char* history_path = "";
-    std::optional<std::int64_t> since; // the earliest start reported, when given
-    std::optional<std::int64_t> until; // the latest start reported, when given
-    bool full_time = false;            // the log shows the date with the time
-    bool summary_only = false;         // the summary alone, sessions not kept
-    bool json = false;                 // the report as one JSON document
+    Period period;             // as --since and --until give it; open where not given
+    bool full_time = false;    // the log shows the date with the time
+    bool summary_only = false; // the summary alone, sessions not kept
+    bool json = false;         // the report as one JSON document
+    // Arguments that the classic rules pass over: those before the option
+    // slot, and the slot itself when it is not exactly "-a".
+    std::vector<std::string_view> ignored;
 };
 
-// What the command line asks the run to do.
-enum class Request { report, usage, help, bad_argument };
+// What the command line asks the run to do: a report, the usage text for
+// too few arguments (an error where long options were given), the help,
+// the version, or nothing, for a command line that cannot be followed.
+enum class Request { report, usage, usage_error, help, version, bad_argument };
 
-// Why a command line cannot be followed, and the text at fault.
+// Why a command line cannot be followed, and the text at fault: for an
+// empty period, the values of --since (text) and --until (other).
 struct BadArgument {
-    enum class Kind { unknown_option, missing_value, invalid_time };
+    enum class Kind { unknown_option, missing_value, invalid_time, empty_period };
     Kind kind = Kind::unknown_option;
     std::string_view text;
+    std::string_view other;
 };
 
 // Reads argv (argv[0] is the program's name). Every argument that begins
 // with "--", up to one that is exactly "--", is a long option, wherever it
-// stands; the last of the rest is the history file, the one before it the
-// line name, and the one before that asks for the whole file when it is
-// "-a". now is the clock's reading, for the times that options name.
+// stands; an option that takes a value has it after "=" or as the next
+// argument. The last of the rest is the history file, the one before it
+// the line name, and the one before that asks for the whole file when it
+// is "-a". now is the clock's reading, for the times that options name.
 Request parse_arguments(int argc, const char* const* argv, std::int64_t now, RunOptions& opts,
                         BadArgument& bad);

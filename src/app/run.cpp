@@ -1,9 +1,10 @@
 // run.cpp - the run driver: arguments, phases, messages and exit status.
 #include "app/run.h"
 
+#include "app/options.h"
+#include "app/when.h"
 #include "history/reader.h"
 #include "report/json.h"
-#include "report/local_time.h"
 #include "report/session_log.h"
 #include "report/summary.h"
 #include "report/writer.h"
@@ -14,7 +15,8 @@
 #include <cstdlib>
 #include <ctime>
 #include <fcntl.h>
-#include <limits>
+#include <string_view>
+#include <vector>
 #include <time.h>
 #include <unistd.h>
 
@@ -45,17 +47,23 @@ void print_usage(Writer& out)
             "  -a        - statistics for all hist_file current name_line.\n");
 }
 
-// The usage text and a line for each long option.
+// The usage text, a line for each long option, and the forms of WHEN.
 void print_help(Writer& out)
 {
     print_usage(out);
-    out.put("  --all        - the same as -a, anywhere on the command line.\n"
+    out.put("  name_line may list several lines: tcpip,ttyS1. hist_file - is the standard input.\n"
+            "  --all        - the same as -a, anywhere on the command line.\n"
             "  --since=WHEN - only sessions that started at WHEN or later.\n"
             "  --until=WHEN - only sessions that started at WHEN or earlier.\n"
             "  --full-time  - the date of each session in the log, with the time.\n"
             "  --summary    - the summary table alone.\n"
             "  --json       - the report as one JSON document.\n"
-            "  --help       - this text.\n");
+            "  --help       - this text.\n"
+            "  --version    - the version.\n"
+            "  A value may also follow its option as the next argument: --since WHEN.\n"
+            "  WHEN: ");
+    out.put(when_forms);
+    out.put(".\n");
 }
 
 // Tells why the command line cannot be followed.
@@ -70,18 +78,59 @@ void print_bad_argument(int fd, const BadArgument& bad)
         break;
     case BadArgument::Kind::invalid_time:
         put_message(fd, "Invalid time '", bad.text, "'.\n");
+        put_message(fd, "Times: ", when_forms, ".\n");
+        break;
+    case BadArgument::Kind::empty_period:
+        put_message(fd, "Empty period: '", bad.text, "' is after '");
+        put_message(fd, bad.other, "'.\n");
         break;
     }
 }
 
 // Writes out what out holds; on failure says so. Returns the exit status.
-int finish(Writer& out, int err_fd)
+int flush_answer(Writer& out, int err_fd)
 {
     if (!out.flush()) {
         put_message(err_fd, "Cannot write report.\n");
         return 1;
     }
     return 0;
+}
+
+// Answers a command line that asks for no report. Returns the exit status.
+int answer_without_report(Request request, const BadArgument& bad, Writer& out, int err_fd)
+{
+    switch (request) {
+    case Request::bad_argument:
+        print_bad_argument(err_fd, bad);
+        return 1;
+    case Request::help:
+        print_help(out);
+        break;
+    case Request::version:
+        out.put(version_text);
+        out.put('\n');
+        break;
+    case Request::usage_error: {
+        // Options were given, so a report was wanted: the usage is an error.
+        Writer err(err_fd);
+        print_usage(err);
+        err.flush();
+        return 1;
+    }
+    case Request::usage:
+    case Request::report:
+        print_usage(out);
+        break;
+    }
+    return flush_answer(out, err_fd);
+}
+
+// Tells of each argument that the classic rules pass over.
+void print_ignored(int fd, const std::vector<std::string_view>& ignored)
+{
+    for (const std::string_view arg : ignored)
+        put_message(fd, "Ignored argument '", arg, "'.\n");
 }
 
 // Tells how many history lines were left out for lack of fields.
@@ -107,44 +156,32 @@ void print_unnamed_lines(int fd, const Selection& sel, const ReadNotes& notes)
     if (!any || notes.names_in_file.empty())
         return;
     // Built on the stack: nothing after the report may need memory.
-    char list[64 + listed_names * 40];
+    constexpr std::string_view head = "Lines in the file: ", end = ".\n";
+    char list[head.size() + listed_names * (longest_listed_name + 2) + 8];
+    // The longest list: every name listed at its longest, each but the
+    // first after ", ", then ", ..." and a line feed.
+    static_assert(sizeof list >= head.size() + listed_names * longest_listed_name +
+                                     (listed_names - 1) * 2 + 5 + 1);
     std::size_t n = 0;
     const auto add = [&](std::string_view text) {
         text.copy(list + n, text.size());
         n += text.size();
     };
-    add("Lines in the file: ");
+    add(head);
     for (std::size_t i = 0; i < notes.names_in_file.size(); ++i) {
         if (i > 0)
             add(", ");
         add(i < listed_names ? std::string_view(notes.names_in_file[i]) : "...");
     }
-    add(notes.names_in_file.size() <= listed_names ? ".\n" : "\n");
+    add(notes.names_in_file.size() <= listed_names ? end : std::string_view("\n"));
     put_message(fd, std::string_view(list, n));
 }
 
-// What the JSON report tells besides the tables: the window is the period
-// asked for, with its open ends, or the one that the scope gave.
-JsonReport json_report_of(const RunOptions& opts, const Selection& sel, const ReadNotes& notes)
+// Opens the history file, "-" being the standard input, as for the tools
+// around; -1 when it cannot be opened.
+int open_history(const char* path)
 {
-    JsonReport report{version_text, opts.line_name, {}, {}, sel.line_names, notes.skipped};
-    if (opts.since || opts.until) {
-        report.from = opts.since;
-        report.to = opts.until;
-    } else if (sel.window) {
-        report.from = sel.window->from;
-        report.to = sel.window->to;
-    }
-    return report;
-}
-
-// The summary, and the session log unless the summary is all.
-void print_tables(Writer& out, const RunOptions& opts, const SystemTable& systems,
-                  std::uint64_t session_count, const SessionTable& sessions)
-{
-    print_summary(out, systems, session_count, !opts.summary_only);
-    if (!opts.summary_only)
-        print_session_log(out, sessions, version_text, opts.full_time);
+    return std::string_view(path) == "-" ? STDIN_FILENO : ::open(path, O_RDONLY);
 }
 
 // Closes the history file on every way out of the run.
@@ -152,10 +189,74 @@ struct FdCloser {
     int fd; // -1: none to close
     ~FdCloser()
     {
-        if (fd >= 0)
+        if (fd >= 0 && fd != STDIN_FILENO)
             ::close(fd);
     }
 };
+
+// What reading the history gives the printers.
+struct Collected {
+    SessionTable sessions; // in file order, unless only the summary is printed
+    bool sessions_kept = true;
+    SystemTable systems; // in address order
+    std::uint64_t session_count = 0;
+    ReadNotes notes;
+};
+
+// Reads the history at fd and sums its systems: from the kept sessions,
+// or, where the summary is all, as each session comes, keeping none.
+bool collect(int fd, const RunOptions& opts, const Selection& sel, Collected& c)
+{
+    c.sessions_kept = !opts.summary_only;
+    SystemSums sums;
+    SessionSink sink;
+    if (!c.sessions_kept)
+        sink = {[](void* sums, const SessionTable& table, const Session& s) {
+                    add_session(*static_cast<SystemSums*>(sums), table, s);
+                },
+                &sums};
+    if (read_history(fd, sel, c.sessions, c.notes, sink) != ReadStatus::ok)
+        return false;
+    c.systems = c.sessions_kept ? build_system_stats(c.sessions) : std::move(sums.systems);
+    c.session_count = c.sessions_kept ? c.sessions.count : sums.sessions;
+    if (c.systems.size() > 1)
+        sort_systems(c.systems);
+    return true;
+}
+
+// Prints the report: the JSON document, or the summary and, where the
+// sessions were kept, the log.
+void print_report(Writer& out, const RunOptions& opts, const Selection& sel,
+                  const std::optional<Period>& period, const Collected& c)
+{
+    const SessionTable* sessions = c.sessions_kept ? &c.sessions : nullptr;
+    if (opts.json) {
+        JsonReport report{version_text, opts.line_name, {}, {}, sel.line_names, c.notes.skipped};
+        if (period) {
+            report.from = period->since;
+            report.to = period->until;
+        }
+        print_json(out, report, c.systems, c.session_count, sessions);
+        return;
+    }
+    print_summary(out, c.systems, c.session_count, sessions != nullptr);
+    if (sessions != nullptr)
+        print_session_log(out, *sessions, version_text, opts.full_time);
+}
+
+// Writes out the report, then the notices. Returns the exit status.
+int finish(Writer& out, int err_fd, const Selection& sel, const ReadNotes& notes)
+{
+    const bool written = out.flush();
+    if (notes.skipped > 0)
+        print_skipped(err_fd, notes.skipped);
+    print_unnamed_lines(err_fd, sel, notes);
+    if (!written) {
+        put_message(err_fd, "Cannot write report.\n");
+        return 1;
+    }
+    return 0;
+}
 
 } // namespace
 
@@ -164,24 +265,11 @@ std::int64_t system_clock()
     return static_cast<std::int64_t>(std::time(nullptr));
 }
 
-TimeWindow recent_window(std::int64_t first, std::int64_t second)
+Selection selection_of(std::string_view name_line, const std::optional<Period>& period)
 {
-    constexpr std::int64_t lowest = std::numeric_limits<std::int64_t>::min();
-    TimeWindow window;
-    window.from = first < lowest + seconds_per_day ? lowest : first - seconds_per_day;
-    window.to = second;
-    return window;
-}
-
-Selection selection_of(const RunOptions& opts, std::int64_t first, std::int64_t second)
-{
-    Selection sel = select_lines(opts.line_name);
-    // A period replaces the last 24 hours, and holds over the whole file too.
-    if (opts.since || opts.until)
-        sel.window = TimeWindow{opts.since.value_or(std::numeric_limits<std::int64_t>::min()),
-                                opts.until.value_or(std::numeric_limits<std::int64_t>::max())};
-    else if (opts.scope == ReportScope::recent)
-        sel.window = recent_window(first, second);
+    Selection sel = select_lines(name_line);
+    if (period)
+        sel.window = TimeWindow{first_start(*period), last_start(*period)};
     return sel;
 }
 
@@ -200,64 +288,29 @@ int run(int argc, const char* const* argv, int out_fd, int err_fd, Clock clock)
 
     RunOptions opts;
     BadArgument bad;
-    switch (parse_arguments(argc, argv, first, opts, bad)) {
-    case Request::bad_argument:
-        print_bad_argument(err_fd, bad);
-        return 1;
-    case Request::help:
-        print_help(out);
-        return finish(out, err_fd);
-    case Request::usage:
-        print_usage(out);
-        return finish(out, err_fd);
-    case Request::report:
-        break;
-    }
+    const Request request = parse_arguments(argc, argv, first, opts, bad);
+    if (request != Request::report)
+        return answer_without_report(request, bad, out, err_fd);
+    print_ignored(err_fd, opts.ignored);
 
-    // "-" is the standard input, as for the tools around.
-    const bool from_stdin = std::string_view(opts.history_path) == "-";
-    const int fd = from_stdin ? STDIN_FILENO : ::open(opts.history_path, O_RDONLY);
+    const int fd = open_history(opts.history_path);
     if (fd < 0) {
         put_message(err_fd, "Cannot open input file '", opts.history_path, "'.\n");
         return 1;
     }
-    const FdCloser closer{from_stdin ? -1 : fd};
+    const FdCloser closer{fd};
 
-    const Selection sel = selection_of(opts, first, second);
-    SessionTable sessions;
-    ReadNotes notes;
-    // The summary alone needs no session kept: each is summed as it comes.
-    SystemSums sums;
-    SessionSink sink;
-    if (opts.summary_only)
-        sink = {[](void* sums, const SessionTable& table, const Session& s) {
-                    add_session(*static_cast<SystemSums*>(sums), table, s);
-                },
-                &sums};
-    if (read_history(fd, sel, sessions, notes, sink) != ReadStatus::ok) {
+    const std::optional<Period> period =
+        reported_period(opts.period, opts.scope == ReportScope::all, first, second);
+    const Selection sel = selection_of(opts.line_name, period);
+    Collected collected;
+    if (!collect(fd, opts, sel, collected)) {
         put_message(err_fd, "Cannot read input file '", opts.history_path, "'.\n");
         return 1;
     }
 
-    SystemTable systems = opts.summary_only ? std::move(sums.systems) : build_system_stats(sessions);
-    if (systems.size() > 1)
-        sort_systems(systems);
-    const std::uint64_t count = opts.summary_only ? sums.sessions : sessions.count;
-    if (opts.json)
-        print_json(out, json_report_of(opts, sel, notes), systems, count,
-                   opts.summary_only ? nullptr : &sessions);
-    else
-        print_tables(out, opts, systems, count, sessions);
-    const bool written = out.flush();
-
-    if (notes.skipped > 0)
-        print_skipped(err_fd, notes.skipped);
-    print_unnamed_lines(err_fd, sel, notes);
-    if (!written) {
-        put_message(err_fd, "Cannot write report.\n");
-        return 1;
-    }
-    return 0;
+    print_report(out, opts, sel, period, collected);
+    return finish(out, err_fd, sel, collected.notes);
 }
 
 void fail_out_of_memory()

@@ -1,123 +1,18 @@
-// when.cpp - the times that --since and --until name.
-//
-// A local time W as --since is the earliest instant at which the local
-// clock shows W or later; as --until, the latest instant at which it shows
-// W or earlier. A day D as --since is its first second by that rule; as
-// --until, the second before the day after D begins. The clock runs
-// forward except where it is set back, and clock changes lie far apart, so
-// both instants are found near W by searching the stretches between the
-// changes.
+// when.cpp - the times that --since and --until name: the grammar of the
+// forms a person types. The clock's own rules live in the time room.
 #include "app/when.h"
 
-#include "report/local_time.h"
+#include "time/calendar.h"
+#include "time/instants.h"
+#include "time/local_time.h"
 
+#include <algorithm>
 #include <limits>
-#include <vector>
 
 namespace {
 
-constexpr std::int64_t quarter = 900;
-// Every zone's offset from UTC is far less than this.
-constexpr std::int64_t reach = 2 * seconds_per_day;
-
-// A reading of the local clock: day, hour, minute, second (60 for a leap
-// second), compared in that order.
-struct Reading {
-    std::int64_t day = 0;
-    int hour = 0, minute = 0, second = 0;
-
-    auto operator<=>(const Reading&) const = default;
-};
-
-// The clock near one local time, read with every conversion checked.
-struct Clock {
-    bool failed = false;
-
-    Reading at(std::int64_t t)
-    {
-        LocalTime l;
-        if (!convert_local_time(t, l)) {
-            failed = true;
-            return {};
-        }
-        return {l.day, l.hour, l.minute, l.second};
-    }
-    // The clock's reading as seconds, a leap second counted as the next one:
-    // it falls by the size of the change where the clock is set back.
-    std::int64_t ahead_of_utc(std::int64_t t)
-    {
-        const Reading r = at(t);
-        return r.day * seconds_per_day + r.hour * 3600 + r.minute * 60 + r.second - t;
-    }
-};
-
-// The first instant of [low, high] for which pred holds, pred being false
-// before it and true after; high + 1 when there is none.
-template <class Pred>
-std::int64_t first_where(std::int64_t low, std::int64_t high, Pred pred)
-{
-    high += 1;
-    while (low < high) {
-        const std::int64_t mid = low + (high - low) / 2;
-        if (pred(mid))
-            high = mid;
-        else
-            low = mid + 1;
-    }
-    return low;
-}
-
-// The stretches of [from, to] over which the clock runs forward: cut where
-// it is set back, found a quarter hour at a time and then to the second.
-std::vector<std::pair<std::int64_t, std::int64_t>> forward_stretches(Clock& clock, std::int64_t from,
-                                                                      std::int64_t to)
-{
-    std::vector<std::pair<std::int64_t, std::int64_t>> stretches;
-    std::int64_t start = from;
-    std::int64_t ahead = clock.ahead_of_utc(from);
-    for (std::int64_t t = from; t < to;) {
-        const std::int64_t next = t + quarter < to ? t + quarter : to;
-        const std::int64_t next_ahead = clock.ahead_of_utc(next);
-        if (next_ahead < ahead) {
-            const std::int64_t back = first_where(
-                t + 1, next, [&](std::int64_t u) { return clock.ahead_of_utc(u) < ahead; });
-            stretches.emplace_back(start, back - 1);
-            start = back;
-        }
-        ahead = next_ahead;
-        t = next;
-    }
-    stretches.emplace_back(start, to);
-    return stretches;
-}
-
-// The instant that the local time w names as the given bound.
-std::optional<std::int64_t> local_bound(const Reading& w, Bound bound)
-{
-    const std::int64_t as_utc = w.day * seconds_per_day + w.hour * 3600 + w.minute * 60 + w.second;
-    Clock clock;
-    const auto stretches = forward_stretches(clock, as_utc - reach, as_utc + reach);
-    std::optional<std::int64_t> found;
-    if (bound == Bound::since) {
-        for (const auto& [from, to] : stretches) {
-            if (clock.at(to) >= w) {
-                found = first_where(from, to, [&](std::int64_t t) { return clock.at(t) >= w; });
-                break;
-            }
-        }
-    } else {
-        for (auto s = stretches.rbegin(); s != stretches.rend(); ++s) {
-            if (clock.at(s->first) <= w) {
-                found = first_where(s->first, s->second,
-                                    [&](std::int64_t t) { return clock.at(t) > w; }) - 1;
-                break;
-            }
-        }
-    }
-    if (clock.failed)
-        return std::nullopt;
-    return found;
-}
+constexpr std::int64_t lowest = std::numeric_limits<std::int64_t>::min();
+constexpr std::int64_t highest = std::numeric_limits<std::int64_t>::max();
 
 // Reads exactly n decimal digits at text[at].
 std::optional<int> digits(std::string_view text, std::size_t at, std::size_t n)
@@ -133,89 +28,169 @@ std::optional<int> digits(std::string_view text, std::size_t at, std::size_t n)
     return v;
 }
 
-// A count of one or more decimal digits, the whole of text.
-std::optional<std::int64_t> count(std::string_view text)
+// A count of one or more decimal digits, the whole of text, that fits in
+// 64 unsigned bits.
+std::optional<std::uint64_t> count(std::string_view text)
 {
     if (text.empty())
         return std::nullopt;
-    std::int64_t v = 0;
+    std::uint64_t v = 0;
     for (const char c : text) {
-        if (c < '0' || c > '9' || v > (std::numeric_limits<std::int64_t>::max() - (c - '0')) / 10)
+        const auto digit = static_cast<unsigned>(c - '0');
+        if (c < '0' || c > '9' || v > (std::numeric_limits<std::uint64_t>::max() - digit) / 10)
             return std::nullopt;
-        v = v * 10 + (c - '0');
+        v = v * 10 + digit;
     }
     return v;
 }
 
-bool is_leap(std::int64_t year)
+// The instant "@N" or "@-N" names, when 64 bits hold it.
+std::optional<std::int64_t> epoch_seconds(std::string_view text)
 {
-    return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
-}
-
-int days_in_month(std::int64_t year, int month)
-{
-    constexpr int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return month == 2 && is_leap(year) ? 29 : days[month - 1];
-}
-
-// The day a date YYYY-MM-DD at the start of text names.
-std::optional<std::int64_t> date(std::string_view text)
-{
-    const auto year = digits(text, 0, 4), month = digits(text, 5, 2), day = digits(text, 8, 2);
-    if (text.size() < 10 || text[4] != '-' || text[7] != '-' || !year || !month || !day ||
-        *month < 1 || *month > 12 || *day < 1 || *day > days_in_month(*year, *month))
+    const bool negative = !text.empty() && text[0] == '-';
+    const auto n = count(text.substr(negative ? 1 : 0));
+    const auto limit = static_cast<std::uint64_t>(highest) + (negative ? 1 : 0);
+    if (!n || *n > limit)
         return std::nullopt;
-    return days_from_civil({*year, *month, *day});
+    return negative ? static_cast<std::int64_t>(0 - *n) : static_cast<std::int64_t>(*n);
 }
 
-// The instant a day names as the given bound.
-std::optional<std::int64_t> day_bound(std::int64_t day, Bound bound)
+// now less n times unit, when 64 bits hold it.
+std::optional<std::int64_t> before_now(std::uint64_t n, std::int64_t unit, std::int64_t now)
 {
-    if (bound == Bound::since)
-        return local_bound({day, 0, 0, 0}, Bound::since);
-    const auto next = local_bound({day + 1, 0, 0, 0}, Bound::since);
-    if (!next)
+    const std::uint64_t room = static_cast<std::uint64_t>(now) - static_cast<std::uint64_t>(lowest);
+    if (n > room / static_cast<std::uint64_t>(unit))
         return std::nullopt;
-    return *next - 1;
+    return static_cast<std::int64_t>(static_cast<std::uint64_t>(now) -
+                                     n * static_cast<std::uint64_t>(unit));
+}
+
+// "-N" and a unit: minutes, hours, days or weeks before now. "m" alone is
+// no unit: months or minutes?
+std::optional<std::int64_t> relative(std::string_view text, std::int64_t now)
+{
+    constexpr struct {
+        std::string_view suffix;
+        std::int64_t seconds;
+    } units[] = {{"min", 60}, {"h", 3600}, {"d", seconds_per_day}, {"w", 7 * seconds_per_day}};
+    for (const auto& u : units) {
+        if (text.size() > u.suffix.size() && text.ends_with(u.suffix)) {
+            const auto n = count(text.substr(0, text.size() - u.suffix.size()));
+            return n ? before_now(*n, u.seconds, now) : std::nullopt;
+        }
+    }
+    return std::nullopt;
+}
+
+// A time of day "hh:mm" or "hh:mm:ss", the whole of text.
+std::optional<LocalReading> clock_reading(std::string_view text, std::int64_t day)
+{
+    if ((text.size() != 5 && text.size() != 8) || text[2] != ':' ||
+        (text.size() == 8 && text[5] != ':'))
+        return std::nullopt;
+    const auto hour = digits(text, 0, 2), minute = digits(text, 3, 2);
+    const auto second = text.size() == 8 ? digits(text, 6, 2) : std::optional<int>(0);
+    if (!hour || !minute || !second || *hour > 23 || *minute > 59 || *second > 59)
+        return std::nullopt;
+    return LocalReading{day, *hour, *minute, *second};
+}
+
+// An offset from UTC, "Z" or "+hh:mm", "-hh:mm", "+hh:mm:ss", "-hh:mm:ss",
+// in seconds east, the whole of text.
+std::optional<std::int64_t> utc_offset(std::string_view text)
+{
+    if (text == "Z")
+        return 0;
+    if (text.empty() || (text[0] != '+' && text[0] != '-'))
+        return std::nullopt;
+    const auto east = clock_reading(text.substr(1), 0);
+    if (!east)
+        return std::nullopt;
+    const std::int64_t seconds = local_seconds(0, east->hour, east->minute, east->second);
+    return text[0] == '-' ? -seconds : seconds;
+}
+
+// The instant a reading names as the given bound.
+std::optional<std::int64_t> reading_bound(const LocalReading& w, Bound bound)
+{
+    return bound == Bound::since ? first_instant_from(w) : last_instant_until(w);
+}
+
+// The instant the local days first..last name as the given bound: the
+// first instant of the first day, or the last instant of the last day.
+std::optional<std::int64_t> days_bound(std::int64_t first, std::int64_t last, Bound bound)
+{
+    return bound == Bound::since ? first_instant_of_day(first) : last_instant_of_day(last);
+}
+
+// The local day of now.
+std::optional<std::int64_t> today(std::int64_t now)
+{
+    LocalTime l;
+    if (!convert_local_time(now, l))
+        return std::nullopt;
+    return l.day;
+}
+
+// The forms that begin with a year: "YYYY", "YYYY-MM", "YYYY-MM-DD", and
+// the date with a time of day, local or with its offset from UTC.
+std::optional<std::int64_t> dated(std::string_view when, Bound bound)
+{
+    const auto year = digits(when, 0, 4);
+    if (!year || *year < 1)
+        return std::nullopt;
+    if (when.size() == 4)
+        return days_bound(days_from_civil({*year, 1, 1}), days_from_civil({*year, 12, 31}), bound);
+    const auto month = digits(when, 5, 2);
+    if (when[4] != '-' || !month || *month < 1 || *month > 12)
+        return std::nullopt;
+    const std::int64_t first = days_from_civil({*year, *month, 1});
+    const int month_days = days_in_month(*year, *month);
+    if (when.size() == 7)
+        return days_bound(first, first + month_days - 1, bound);
+    const auto day = digits(when, 8, 2);
+    if (when.size() < 10 || when[7] != '-' || !day || *day < 1 || *day > month_days)
+        return std::nullopt;
+    const std::int64_t date = first + *day - 1;
+    if (when.size() == 10)
+        return days_bound(date, date, bound);
+    // A time of day after T or one blank, then maybe an offset.
+    if (when[10] != 'T' && when[10] != ' ')
+        return std::nullopt;
+    const std::size_t clock_size = when.size() >= 19 && when[16] == ':' ? 8 : 5;
+    const auto reading = clock_reading(when.substr(11, clock_size), date);
+    if (!reading)
+        return std::nullopt;
+    const std::string_view zone = when.substr(std::min(when.size(), 11 + clock_size));
+    if (zone.empty())
+        return reading_bound(*reading, bound);
+    const auto east = utc_offset(zone);
+    if (!east)
+        return std::nullopt;
+    return local_seconds(reading->day, reading->hour, reading->minute, reading->second) - *east;
 }
 
 } // namespace
 
 std::optional<std::int64_t> parse_when(std::string_view when, Bound bound, std::int64_t now)
 {
+    if (when == "now")
+        return now;
     if (when == "today" || when == "yesterday") {
-        LocalTime l;
-        if (!convert_local_time(now, l))
+        const auto day = today(now);
+        if (!day)
             return std::nullopt;
-        return day_bound(when == "today" ? l.day : l.day - 1, bound);
+        const std::int64_t d = when == "today" ? *day : *day - 1;
+        return days_bound(d, d, bound);
     }
-    if (!when.empty() && when[0] == '@') {
-        const bool negative = when.size() > 1 && when[1] == '-';
-        const auto n = count(when.substr(negative ? 2 : 1));
-        if (!n)
-            return std::nullopt;
-        return negative ? -*n : *n;
+    if (when.starts_with('@'))
+        return epoch_seconds(when.substr(1));
+    if (when.starts_with('-'))
+        return relative(when.substr(1), now);
+    if (when.size() > 2 && when[2] == ':') {
+        const auto day = today(now);
+        const auto reading = day ? clock_reading(when, *day) : std::nullopt;
+        return reading ? reading_bound(*reading, bound) : std::nullopt;
     }
-    if (when.size() >= 3 && when[0] == '-' && (when.back() == 'd' || when.back() == 'h')) {
-        const auto n = count(when.substr(1, when.size() - 2));
-        const std::int64_t unit = when.back() == 'd' ? seconds_per_day : 3600;
-        constexpr std::int64_t lowest = std::numeric_limits<std::int64_t>::min();
-        if (!n || *n > std::numeric_limits<std::int64_t>::max() / unit || now < lowest + *n * unit)
-            return std::nullopt;
-        return now - *n * unit;
-    }
-    const auto day = date(when);
-    if (!day)
-        return std::nullopt;
-    if (when.size() == 10)
-        return day_bound(*day, bound);
-    // A local time: the date, T or one blank, HH:MM and maybe :SS.
-    if ((when.size() != 16 && when.size() != 19) || (when[10] != 'T' && when[10] != ' ') ||
-        when[13] != ':' || (when.size() == 19 && when[16] != ':'))
-        return std::nullopt;
-    const auto hour = digits(when, 11, 2), minute = digits(when, 14, 2);
-    const auto second = when.size() == 19 ? digits(when, 17, 2) : std::optional<int>(0);
-    if (!hour || !minute || !second || *hour > 23 || *minute > 59 || *second > 59)
-        return std::nullopt;
-    return local_bound({*day, *hour, *minute, *second}, bound);
+    return dated(when, bound);
 }

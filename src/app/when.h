@@ -5,11 +5,18 @@
 #include <optional>
 #include <string_view>
 
-// Which end of the period a time is given for.
+// Which end of a period a time is given for.
 enum class Bound { since, until };
+
+// The forms of a time, in one line, for the messages and the help.
+inline constexpr std::string_view when_forms =
+    "now, today, yesterday, YYYY, YYYY-MM, YYYY-MM-DD, hh:mm[:ss], "
+    "YYYY-MM-DDThh:mm[:ss][Z|+hh:mm|-hh:mm], @SECONDS, -Nmin, -Nh, -Nd, -Nw";
 
 // The instant that when names as the given end of a period, in seconds
 // since the epoch, with now the clock's reading; none when when is no
-// valid time or the host cannot convert it. Local times and days are read
-// in the host's time zone, exactly across its clock changes.
+// valid time or the host cannot convert it. A local reading names the
+// earliest instant the clock shows it (or later) as since, the latest (or
+// earlier) as until; a span, such as a day, names its first instant as
+// since and its last as until. A time with an offset from UTC is exact.
 std::optional<std::int64_t> parse_when(std::string_view when, Bound bound, std::int64_t now);

@@ -47,11 +47,11 @@ void file_session(LineHandling& h, const Pending& p)
         append_session(table, s);
 }
 
-// Whether a first field looks like the name of a line: 1 to 32 bytes of
-// printable ASCII, no blank.
+// Whether a first field looks like the name of a line: 1 to
+// longest_listed_name bytes of printable ASCII, no blank.
 bool looks_like_line_name(std::string_view name)
 {
-    return !name.empty() && name.size() <= 32 &&
+    return !name.empty() && name.size() <= longest_listed_name &&
            std::all_of(name.begin(), name.end(), [](char c) { return c > ' ' && c < 0x7f; });
 }
 

@@ -11,8 +11,10 @@
 
 enum class ReadStatus { ok, read_error };
 
-// How many of the names in a file a notice lists.
+// How many of the names in a file a notice lists, and how long a name it
+// lists may be.
 inline constexpr std::size_t listed_names = 10;
+inline constexpr std::size_t longest_listed_name = 32;
 
 // What reading tells besides the sessions.
 struct ReadNotes {

@@ -1,7 +1,7 @@
 // columns.cpp - the numeric columns shared by both tables.
 #include "report/columns.h"
 
-#include "report/local_time.h"
+#include "time/local_time.h"
 
 #include <cstring>
 

@@ -2,7 +2,7 @@
 #include "report/json.h"
 
 #include "report/columns.h"
-#include "report/local_time.h"
+#include "time/local_time.h"
 #include "report/rates.h"
 
 #include <cstring>

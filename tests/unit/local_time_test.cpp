@@ -1,4 +1,4 @@
-#include "report/local_time.h"
+#include "time/local_time.h"
 
 #include "zone_scope.h"
 
@@ -60,11 +60,6 @@ std::vector<std::int64_t> sweep(std::int64_t from, std::int64_t to, std::int64_t
     return times;
 }
 
-bool have_zone(const char* name)
-{
-    return ::access((std::string("/usr/share/zoneinfo/") + name).c_str(), R_OK) == 0;
-}
-
 constexpr std::int64_t y2011 = 1293840000;
 constexpr std::int64_t y2015 = 1420070400;
 constexpr std::int64_t y2026 = 1767225600;
@@ -88,11 +83,10 @@ TEST(local_time, agrees_with_localtime_r_across_zone_changes)
         {"XST-5:30", false, y2026},           // rules without a zone file
         {"XST3XDT,M3.2.0/2:30,M11.1.0/0:15", false, y2026},
     };
+    for (const auto& z : zones)
+        if (z.file && !have_zone(z.tz))
+            GTEST_SKIP() << "no zone file for " << z.tz;
     for (const auto& z : zones) {
-        if (z.file && !have_zone(z.tz)) {
-            std::printf("skipping %s: no zone file\n", z.tz);
-            continue;
-        }
         const ZoneScope scope(z.tz);
         const std::int64_t to = z.from + (std::string(z.tz) == "right/UTC" ? 2 * year : year);
         EXPECT_EQ(mismatches(sweep(z.from, to, 37)), 0) << z.tz;
@@ -231,34 +225,6 @@ TEST(local_time, no_installed_zone_changes_its_offset_twice_within_a_quarter_hou
     }
     std::printf("%d zone files checked\n", zones);
     EXPECT_GT(zones, 0);
-}
-
-TEST(civil_from_days, dates_and_days_agree)
-{
-    const struct {
-        std::int64_t day;
-        CivilDate date;
-    } cases[] = {
-        {0, {1970, 1, 1}},       {-1, {1969, 12, 31}},     {59, {1970, 3, 1}},
-        {11016, {2000, 2, 29}},  {-719468, {0, 3, 1}},     {-719469, {0, 2, 29}},
-        {-719528, {0, 1, 1}},    {-719529, {-1, 12, 31}},  {2932896, {9999, 12, 31}},
-        {20797, {2026, 12, 10}}, {-141427, {1582, 10, 15}},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(civil_from_days(c.day), c.date) << c.day;
-        EXPECT_EQ(days_from_civil(c.date), c.day) << c.day;
-    }
-    // Every day of four centuries on both sides of the epoch, in order.
-    CivilDate prev = civil_from_days(-146097 - 1);
-    for (std::int64_t day = -146097; day <= 146097; ++day) {
-        const CivilDate d = civil_from_days(day);
-        ASSERT_EQ(days_from_civil(d), day);
-        const bool next_day = d.year == prev.year && d.month == prev.month && d.day == prev.day + 1;
-        const bool next_month = d.day == 1 && ((d.year == prev.year && d.month == prev.month + 1) ||
-                                               (d.year == prev.year + 1 && d.month == 1 && prev.month == 12));
-        ASSERT_TRUE(next_day || next_month) << day;
-        prev = d;
-    }
 }
 
 } // namespace

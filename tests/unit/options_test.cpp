@@ -21,11 +21,13 @@ struct Want {
     std::optional<std::int64_t> since = {};
     std::optional<std::int64_t> until = {};
     bool full_time = false;
+    std::vector<std::string_view> ignored = {};
 };
 
 struct Bad {
     BadArgument::Kind kind;
     std::string_view text;
+    std::string_view other = {};
 };
 
 TEST(parse_arguments, classic_arguments_are_taken_from_the_end)
@@ -40,9 +42,16 @@ TEST(parse_arguments, classic_arguments_are_taken_from_the_end)
         {{"qelmar", "tcpip"}, {usage}},
         {{"qelmar", "tcpip", "h"}, {report, ReportScope::recent, "tcpip", "h"}},
         {{"qelmar", "-a", "tcpip", "h"}, {report, ReportScope::all, "tcpip", "h"}},
-        {{"qelmar", "x", "y", "-a", "tcpip", "h"}, {report, ReportScope::all, "tcpip", "h"}},
-        {{"qelmar", "-A", "tcpip", "h"}, {report, ReportScope::recent, "tcpip", "h"}},
-        {{"qelmar", "-ab", "tcpip", "h"}, {report, ReportScope::recent, "tcpip", "h"}},
+        {{"qelmar", "x", "y", "-a", "tcpip", "h"},
+         {report, ReportScope::all, "tcpip", "h", {}, {}, false, {"x", "y"}}},
+        {{"qelmar", "-A", "tcpip", "h"},
+         {report, ReportScope::recent, "tcpip", "h", {}, {}, false, {"-A"}}},
+        {{"qelmar", "-ab", "tcpip", "h"},
+         {report, ReportScope::recent, "tcpip", "h", {}, {}, false, {"-ab"}}},
+        {{"qelmar", "-s", "yesterday", "tcpip", "h"},
+         {report, ReportScope::recent, "tcpip", "h", {}, {}, false, {"-s", "yesterday"}}},
+        {{"qelmar", "x", "--all", "tcpip", "h"},
+         {report, ReportScope::all, "tcpip", "h", {}, {}, false, {"x"}}},
         {{"qelmar", "-a", "tcpip"}, {report, ReportScope::recent, "-a", "tcpip"}},
         {{"-a", "tcpip", "h"}, {report, ReportScope::all, "tcpip", "h"}}, // started as -a
         {{"qelmar", "-", "h"}, {report, ReportScope::recent, "-", "h"}},
@@ -57,11 +66,22 @@ TEST(parse_arguments, classic_arguments_are_taken_from_the_end)
          {report, ReportScope::recent, "tcpip", "h", 5, 9}},
         {{"qelmar", "--since=@5", "--since=@7", "tcpip", "h"}, // the last holds
          {report, ReportScope::recent, "tcpip", "h", 7}},
+        // A value as the next argument, taken out with its option.
+        {{"qelmar", "--since", "@5", "--until", "@5", "tcpip", "h"},
+         {report, ReportScope::recent, "tcpip", "h", 5, 5}},
+        {{"qelmar", "tcpip", "--until", "@9", "h"},
+         {report, ReportScope::recent, "tcpip", "h", {}, 9}},
         {{"qelmar", "--", "tcpip", "--h"}, {report, ReportScope::recent, "tcpip", "--h"}},
         {{"qelmar", "tcpip", "--", "--all"}, {report, ReportScope::recent, "tcpip", "--all"}},
-        {{"qelmar", "--all", "h"}, {usage}},
+        // Too few arguments: an error once a report was asked for.
+        {{"qelmar", "--all", "h"}, {usage_error}},
+        {{"qelmar", "--json", "tcpip"}, {usage_error}},
+        {{"qelmar", "--", "tcpip"}, {usage}},
         {{"qelmar", "--help"}, {help}},
         {{"qelmar", "--help", "-a", "tcpip", "h"}, {help}},
+        {{"qelmar", "--version"}, {version}},
+        {{"qelmar", "--version", "--help"}, {help}},
+        {{"qelmar", "--version", "-a", "tcpip", "h"}, {version}},
     };
     for (const auto& c : cases) {
         RunOptions opts;
@@ -75,9 +95,10 @@ TEST(parse_arguments, classic_arguments_are_taken_from_the_end)
         EXPECT_EQ(opts.scope, w.scope) << c.argv.back();
         EXPECT_EQ(opts.line_name, w.line);
         EXPECT_EQ(std::string_view(opts.history_path), w.path);
-        EXPECT_EQ(opts.since, w.since);
-        EXPECT_EQ(opts.until, w.until);
+        EXPECT_EQ(opts.period.since, w.since);
+        EXPECT_EQ(opts.period.until, w.until);
         EXPECT_EQ(opts.full_time, w.full_time);
+        EXPECT_EQ(opts.ignored, w.ignored) << c.argv.back();
     }
 }
 
@@ -93,8 +114,14 @@ TEST(parse_arguments, the_first_bad_option_is_reported)
         {{"qelmar", "--full-time=1", "tcpip", "h"}, {unknown_option, "--full-time=1"}},
         {{"qelmar", "--all=yes", "tcpip", "h"}, {unknown_option, "--all=yes"}},
         {{"qelmar", "---all", "tcpip", "h"}, {unknown_option, "---all"}},
-        {{"qelmar", "--since", "tcpip", "h"}, {missing_value, "--since"}},
+        {{"qelmar", "--since", "tcpip", "h"}, {invalid_time, "tcpip"}},
+        {{"qelmar", "tcpip", "h", "--since"}, {missing_value, "--since"}},
         {{"qelmar", "--until"}, {missing_value, "--until"}},
+        {{"qelmar", "--version=1"}, {unknown_option, "--version=1"}},
+        // A period that holds no instant; one second is a period.
+        {{"qelmar", "--since=2026-12-01", "--until=2026-11-01", "tcpip", "h"},
+         {empty_period, "2026-12-01", "2026-11-01"}},
+        {{"qelmar", "--until", "@4", "--since", "@5", "tcpip", "h"}, {empty_period, "@5", "@4"}},
         {{"qelmar", "--since=", "tcpip", "h"}, {invalid_time, ""}},
         {{"qelmar", "--until=2026-02-30", "tcpip", "h"}, {invalid_time, "2026-02-30"}},
         {{"qelmar", "--x", "--since=bad", "tcpip", "h"}, {unknown_option, "--x"}},
@@ -110,6 +137,7 @@ TEST(parse_arguments, the_first_bad_option_is_reported)
             << c.argv[1];
         EXPECT_EQ(bad.kind, c.want.kind) << c.argv[1];
         EXPECT_EQ(bad.text, c.want.text) << c.argv[1];
+        EXPECT_EQ(bad.other, c.want.other) << c.argv[1];
     }
 }
 

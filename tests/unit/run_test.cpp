@@ -60,12 +60,19 @@ std::string count_line(int n)
            std::string(29, ' ') + "Qelmar v0.4/bsd\n";
 }
 
-TEST(recent_window, spans_the_last_day_inclusive)
+TEST(reported_period, a_given_period_replaces_the_last_24_hours)
 {
-    const TimeWindow w = recent_window(now, now + 1);
-    EXPECT_EQ(w.from, now - 86400);
-    EXPECT_EQ(w.to, now + 1);
-    EXPECT_EQ(recent_window(INT64_MIN + 5, 0).from, INT64_MIN);
+    EXPECT_EQ(last_24_hours(now, now + 1), (Period{now - 86400, now + 1}));
+    EXPECT_EQ(last_24_hours(INT64_MIN + 5, 0).since, INT64_MIN);
+    const Period given{5, std::nullopt};
+    EXPECT_EQ(reported_period(given, false, now, now), given);
+    EXPECT_EQ(reported_period(given, true, now, now), given);
+    EXPECT_EQ(reported_period({}, false, now, now + 1), last_24_hours(now, now + 1));
+    EXPECT_EQ(reported_period({}, true, now, now), std::nullopt);
+    EXPECT_EQ(first_start(given), 5);
+    EXPECT_EQ(last_start(given), INT64_MAX);
+    EXPECT_FALSE(is_empty({5, 5}));
+    EXPECT_TRUE(is_empty({6, 5}));
 }
 
 TEST(run, window_bounds_with_a_fixed_clock)
@@ -107,6 +114,26 @@ TEST(run, write_failure_is_reported_last)
     const Result usage = run_with({}, "", "/dev/full");
     EXPECT_EQ(usage.status, 1);
     EXPECT_EQ(usage.err, "Cannot write report.\n");
+}
+
+TEST(run, ignored_arguments_are_told_before_the_report)
+{
+    const Result r = run_with({"-s", "yesterday", "tcpip", "%IN"}, session(now));
+    const Result plain = run_with({"tcpip", "%IN"}, session(now));
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "Ignored argument '-s'.\nIgnored argument 'yesterday'.\n");
+    EXPECT_EQ(r.out, plain.out);
+    EXPECT_EQ(plain.err, "");
+}
+
+TEST(run, times_of_day_count_from_the_fixed_clock)
+{
+    // 1700000000 is 2023-11-14 22:13:20 UTC.
+    const std::string history = session(now - 80000, "early") + session(now - 10, "late");
+    const Result r = run_with({"--summary", "--since", "22:00", "--until=now", "tcpip", "%IN"}, history);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.out.find("late"), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find("early"), std::string::npos) << r.out;
 }
 
 TEST(run, open_and_read_failures)

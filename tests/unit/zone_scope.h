@@ -4,6 +4,13 @@
 #include <cstdlib>
 #include <ctime>
 #include <string>
+#include <unistd.h>
+
+// Whether the host has a zone file of that name.
+inline bool have_zone(const char* name)
+{
+    return ::access((std::string("/usr/share/zoneinfo/") + name).c_str(), R_OK) == 0;
+}
 
 // Sets TZ for one test and puts the old value back.
 struct ZoneScope {

@@ -2,9 +2,9 @@
 // conversions.
 #pragma once
 
-#include <cstdint>
+#include "time/calendar.h"
 
-inline constexpr std::int64_t seconds_per_day = 86400;
+#include <cstdint>
 
 // A moment as the host's local clock shows it.
 struct LocalTime {
@@ -17,18 +17,12 @@ struct LocalTime {
     bool operator==(const LocalTime&) const = default;
 };
 
-// A date of the proleptic Gregorian calendar.
-struct CivilDate {
-    std::int64_t year = 1970;
-    int month = 1; // 1 to 12
-    int day = 1;   // 1 to 31
-
-    bool operator==(const CivilDate&) const = default;
-};
-
-// Days since 1970-01-01 of a date, and the date of such a day.
-std::int64_t days_from_civil(const CivilDate& date);
-CivilDate civil_from_days(std::int64_t day);
+// The clock's reading as seconds from the epoch's local midnight, the one
+// count both ways between instants and readings go through.
+constexpr std::int64_t local_seconds(std::int64_t day, int hour, int minute, int second)
+{
+    return day * seconds_per_day + hour * 3600 + minute * 60 + second;
+}
 
 // The local time at t, converted by localtime_r; false when the host
 // cannot convert t.
@@ -52,7 +46,7 @@ bool local_time_slow(LocalTimeCache& cache, std::int64_t t, LocalTime& local);
 inline void local_time_in_quarter(const LocalTimeCache& cache, std::int64_t t, LocalTime& local)
 {
     const std::int64_t seconds = t + cache.shift;
-    local.day = seconds / seconds_per_day - (seconds % seconds_per_day < 0 ? 1 : 0);
+    local.day = floor_div(seconds, seconds_per_day);
     const auto of_day = static_cast<int>(seconds - local.day * seconds_per_day);
     local.hour = of_day / 3600;
     local.minute = of_day % 3600 / 60;
