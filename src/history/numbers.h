@@ -25,14 +25,6 @@ inline const char* scan_number(const char* p, const char* end, std::int64_t& val
     return q;
 }
 
-// The number a whole field reads as.
-inline std::int64_t read_number(std::string_view field)
-{
-    std::int64_t value = 0;
-    scan_number(field.data(), field.data() + field.size(), value);
-    return value;
-}
-
 // Two's-complement sum that wraps instead of overflowing.
 inline std::int64_t wrapping_add(std::int64_t a, std::int64_t b)
 {

@@ -87,46 +87,6 @@ std::uint64_t rotate(std::uint64_t x, int b)
     return x << b | x >> (64 - b);
 }
 
-// SipHash-2-4 of text under key.
-std::uint64_t keyed_hash(const std::uint64_t key[2], std::string_view text)
-{
-    std::uint64_t v0 = key[0] ^ 0x736f6d6570736575ULL;
-    std::uint64_t v1 = key[1] ^ 0x646f72616e646f6dULL;
-    std::uint64_t v2 = key[0] ^ 0x6c7967656e657261ULL;
-    std::uint64_t v3 = key[1] ^ 0x7465646279746573ULL;
-    const auto rounds = [&](int n) {
-        for (int i = 0; i < n; ++i) {
-            v0 += v1;
-            v1 = rotate(v1, 13) ^ v0;
-            v0 = rotate(v0, 32);
-            v2 += v3;
-            v3 = rotate(v3, 16) ^ v2;
-            v0 += v3;
-            v3 = rotate(v3, 21) ^ v0;
-            v2 += v1;
-            v1 = rotate(v1, 17) ^ v2;
-            v2 = rotate(v2, 32);
-        }
-    };
-    const std::size_t n = text.size();
-    std::size_t i = 0;
-    for (; i + 8 <= n; i += 8) {
-        const std::uint64_t m = cpu::load_le64(text.data() + i);
-        v3 ^= m;
-        rounds(2);
-        v0 ^= m;
-    }
-    std::uint64_t last = std::uint64_t{n & 0xff} << 56;
-    for (std::size_t k = 0; i + k < n; ++k)
-        last |= std::uint64_t{static_cast<unsigned char>(text[i + k])} << (8 * k);
-    v3 ^= last;
-    rounds(2);
-    v0 ^= last;
-    v2 ^= 0xff;
-    rounds(4);
-    return v0 ^ v1 ^ v2 ^ v3;
-}
-
 // Turns the pool to its keyed hash and places every text anew by it.
 void turn_keyed(TextPool& pool)
 {
@@ -203,6 +163,45 @@ std::size_t recent_slot(std::uint64_t key)
 }
 
 } // namespace
+
+std::uint64_t keyed_hash(const std::uint64_t key[2], std::string_view text)
+{
+    std::uint64_t v0 = key[0] ^ 0x736f6d6570736575ULL;
+    std::uint64_t v1 = key[1] ^ 0x646f72616e646f6dULL;
+    std::uint64_t v2 = key[0] ^ 0x6c7967656e657261ULL;
+    std::uint64_t v3 = key[1] ^ 0x7465646279746573ULL;
+    const auto rounds = [&](int n) {
+        for (int i = 0; i < n; ++i) {
+            v0 += v1;
+            v1 = rotate(v1, 13) ^ v0;
+            v0 = rotate(v0, 32);
+            v2 += v3;
+            v3 = rotate(v3, 16) ^ v2;
+            v0 += v3;
+            v3 = rotate(v3, 21) ^ v0;
+            v2 += v1;
+            v1 = rotate(v1, 17) ^ v2;
+            v2 = rotate(v2, 32);
+        }
+    };
+    const std::size_t n = text.size();
+    std::size_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        const std::uint64_t m = cpu::load_le64(text.data() + i);
+        v3 ^= m;
+        rounds(2);
+        v0 ^= m;
+    }
+    std::uint64_t last = std::uint64_t{n & 0xff} << 56;
+    for (std::size_t k = 0; i + k < n; ++k)
+        last |= std::uint64_t{static_cast<unsigned char>(text[i + k])} << (8 * k);
+    v3 ^= last;
+    rounds(2);
+    v0 ^= last;
+    v2 ^= 0xff;
+    rounds(4);
+    return v0 ^ v1 ^ v2 ^ v3;
+}
 
 std::uint64_t hash_text(std::string_view text)
 {

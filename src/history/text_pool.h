@@ -100,6 +100,11 @@ inline std::string_view text_of(const TextPool& pool, std::uint32_t id)
 // Hash of a text, the same for equal bytes: quick, but not keyed.
 std::uint64_t hash_text(std::string_view text);
 
+// SipHash-2-4 of text under key, key[0] and key[1] being the key's first
+// and last eight bytes read in little-endian order: what a keyed pool
+// places its texts by.
+std::uint64_t keyed_hash(const std::uint64_t key[2], std::string_view text);
+
 // Returns the id of text, storing it first if it is new; hash is
 // hash_text(text), and is not looked at once the pool is keyed.
 std::uint32_t intern(TextPool& pool, std::string_view text, std::uint64_t hash);

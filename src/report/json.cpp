@@ -57,7 +57,7 @@ void put_key(Writer& out, std::string_view key)
 }
 
 // The members from sessions to cps, shared by the systems and the totals.
-void put_sums(Writer& out, std::uint64_t sessions, const SystemTotals& t, std::int64_t cps)
+void put_sums(Writer& out, std::uint64_t sessions, const Sums& t, std::int64_t cps)
 {
     put_key(out, "sessions");
     out.put_uint(sessions, 1);
@@ -72,7 +72,7 @@ void put_sums(Writer& out, std::uint64_t sessions, const SystemTotals& t, std::i
     put_key(out, "in_online");
     put_int(out, t.in_online);
     put_key(out, "traffic");
-    put_int(out, t.traffic);
+    put_int(out, traffic_of(t));
     put_key(out, "sent");
     put_int(out, t.sent);
     put_key(out, "received");
@@ -161,17 +161,15 @@ void print_json(Writer& out, const JsonReport& report, const SystemTable& system
     SystemTotals totals;
     for (std::size_t i = 0; i < systems.size(); ++i) {
         const SystemStats& sys = systems[i];
-        SystemTotals row;
-        add_system(row, sys);
         add_system(totals, sys);
         out.put("{\"address\": ");
         put_string(out, sys.address);
-        put_sums(out, sys.sessions, row, system_rate(sys));
+        put_sums(out, sys.sums.sessions, sys.sums, system_rate(sys));
         out.put(i + 1 < systems.size() ? "},\n" : "}\n");
     }
     out.put("],\n\"totals\": {\"systems\": ");
     out.put_uint(totals.systems, 1);
-    put_sums(out, session_count, totals, totals_rate(totals));
+    put_sums(out, session_count, totals.sums, totals_rate(totals));
     out.put("},\n");
     if (sessions != nullptr) {
         out.put("\"sessions\": [\n");

@@ -24,11 +24,12 @@ inline std::int64_t session_rate(const Session& s)
 // The rate of a system's row.
 inline std::int64_t system_rate(const SystemStats& sys)
 {
-    return divide_rate(traffic_of(sys), sys.online);
+    return divide_rate(traffic_of(sys.sums), sys.sums.online);
 }
 
 // The rate of the totals line: no traffic is rate 0, without dividing.
 inline std::int64_t totals_rate(const SystemTotals& totals)
 {
-    return totals.traffic == 0 ? 0 : divide_rate(totals.traffic, totals.online);
+    const std::int64_t traffic = traffic_of(totals.sums);
+    return traffic == 0 ? 0 : divide_rate(traffic, totals.sums.online);
 }

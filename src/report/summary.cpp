@@ -13,14 +13,14 @@ constexpr std::string_view rule =
     "------------------------------------------------------------------------------\n";
 
 // Prints the columns from Online to Inc, shared by rows and the totals line.
-void print_middle(Writer& out, const SystemTotals& t)
+void print_middle(Writer& out, const Sums& t)
 {
     print_duration(out, t.online);
     print_count(out, t.out_sessions);
     print_duration(out, t.out_online);
     print_count(out, t.in_sessions);
     print_duration(out, t.in_online);
-    print_size(out, t.traffic);
+    print_size(out, traffic_of(t));
     print_size(out, t.sent);
     print_size(out, t.received);
 }
@@ -28,12 +28,10 @@ void print_middle(Writer& out, const SystemTotals& t)
 // Prints one system's row: the totals of that system alone.
 void print_row(Writer& out, const SystemStats& sys)
 {
-    SystemTotals row;
-    add_system(row, sys);
     print_address(out, sys.address);
-    out.put_uint(sys.sessions, 3);
+    out.put_uint(sys.sums.sessions, 3);
     out.put(' ');
-    print_middle(out, row);
+    print_middle(out, sys.sums);
     print_rate(out, system_rate(sys));
     out.put('\n');
 }
@@ -61,7 +59,7 @@ void print_summary(Writer& out, const SystemTable& systems, std::uint64_t sessio
     out.put(" sys. ");
     out.put_uint(session_count, 3);
     out.put(' ');
-    print_middle(out, totals);
+    print_middle(out, totals.sums);
     print_rate(out, totals_rate(totals));
     out.put(blank_line_after ? "\n\n" : "\n");
 }

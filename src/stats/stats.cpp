@@ -37,7 +37,7 @@ void make_room(SystemSums& sums, const SessionTable& table, std::uint32_t addres
 [[gnu::always_inline]] inline void add_to_system(SystemStats* systems,
                                                  const unsigned char* directions, const Session& s)
 {
-    SystemStats& sys = systems[s.address];
+    Sums& sys = systems[s.address].sums;
     const unsigned direction = directions[s.flags];
     sys.online = wrapping_add(sys.online, s.duration);
     sys.sent = wrapping_add(sys.sent, s.sent);
@@ -80,16 +80,21 @@ SystemTable build_system_stats(const SessionTable& table)
     return std::move(sums.systems);
 }
 
+void add_sums(Sums& sums, const Sums& more)
+{
+    sums.online = wrapping_add(sums.online, more.online);
+    sums.sessions += more.sessions;
+    sums.sent = wrapping_add(sums.sent, more.sent);
+    sums.received = wrapping_add(sums.received, more.received);
+    sums.out_sessions += more.out_sessions;
+    sums.in_sessions += more.in_sessions;
+    sums.out_online = wrapping_add(sums.out_online, more.out_online);
+    sums.in_online = wrapping_add(sums.in_online, more.in_online);
+}
+
 void add_system(SystemTotals& totals, const SystemStats& sys)
 {
-    totals.online = wrapping_add(totals.online, sys.online);
-    totals.out_online = wrapping_add(totals.out_online, sys.out_online);
-    totals.in_online = wrapping_add(totals.in_online, sys.in_online);
-    totals.traffic = wrapping_add(totals.traffic, traffic_of(sys));
-    totals.sent = wrapping_add(totals.sent, sys.sent);
-    totals.received = wrapping_add(totals.received, sys.received);
-    totals.out_sessions += sys.out_sessions;
-    totals.in_sessions += sys.in_sessions;
+    add_sums(totals.sums, sys.sums);
     ++totals.systems;
 }
 

@@ -8,9 +8,9 @@
 #include <string_view>
 #include <vector>
 
-// The totals of one remote system.
-struct SystemStats {
-    std::string_view address;
+// The sums of some sessions: times online, counts and bytes, in all and
+// by direction. The sums wrap.
+struct Sums {
     std::int64_t online = 0;
     std::uint32_t sessions = 0;
     std::int64_t sent = 0;
@@ -20,16 +20,27 @@ struct SystemStats {
     std::int64_t out_online = 0;
     std::int64_t in_online = 0;
 
+    bool operator==(const Sums&) const = default;
+};
+
+// Bytes in both directions, wrapping.
+inline std::int64_t traffic_of(const Sums& sums)
+{
+    return wrapping_add(sums.sent, sums.received);
+}
+
+// Adds more into sums.
+void add_sums(Sums& sums, const Sums& more);
+
+// The totals of one remote system.
+struct SystemStats {
+    std::string_view address;
+    Sums sums;
+
     bool operator==(const SystemStats&) const = default;
 };
 
 using SystemTable = std::vector<SystemStats>;
-
-// Bytes in both directions, wrapping.
-inline std::int64_t traffic_of(const SystemStats& sys)
-{
-    return wrapping_add(sys.sent, sys.received);
-}
 
 // One entry per address of the sessions, in order of first appearance,
 // each holding the sums of its sessions.
@@ -45,16 +56,10 @@ struct SystemSums {
 // Adds s, whose texts are in table's pools, into its system's sums.
 void add_session(SystemSums& sums, const SessionTable& table, const Session& s);
 
-// Sums over all systems, as the summary's totals line shows them.
+// Sums over all systems, as the summary's totals line shows them; the
+// session count of a report is counted apart, in 64 bits.
 struct SystemTotals {
-    std::int64_t online = 0;
-    std::int64_t out_online = 0;
-    std::int64_t in_online = 0;
-    std::int64_t traffic = 0;
-    std::int64_t sent = 0;
-    std::int64_t received = 0;
-    std::uint32_t out_sessions = 0;
-    std::uint32_t in_sessions = 0;
+    Sums sums;
     std::uint64_t systems = 0;
 };
 

@@ -49,9 +49,10 @@ if command -v gzip > /dev/null 2>&1; then
 fi
 {
     sed -n 's/^    \$ //p' "$top/README.md"
-    sed -n 's/^    [0-9*][0-9*]* [0-9*][0-9*]* [*] [*] [*] //p' "$top/README.md"
+    sed -n 's/^    [0-9*][0-9*]* [0-9*][0-9*]* [0-9*][0-9*]* [*] [*] //p' "$top/README.md"
     sed -n '/^\.Sh EXAMPLES/,/^\.Sh /p' "$top/docs/qelmar.1" |
-        sed -n -e 's/^\.Dl //p' -e 's/^[0-9*][0-9*]* [0-9*][0-9*]* [*] [*] [*] //p'
+        sed -n -e 's/^\.Dl //p' -e 's/^[0-9*][0-9*]* [0-9*][0-9*]* [0-9*][0-9*]* [*] [*] //p' |
+        sed 's/\\e/\\/g'
 } > "$work/commands"
 [ -s "$work/commands" ] || fail "no commands found in README.md and the manual"
 while IFS= read -r shown; do

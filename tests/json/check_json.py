@@ -175,5 +175,28 @@ for zone, history, before, line in CASES:
     except (AssertionError, KeyError, ValueError) as e:
         failed += 1
         print("FAIL %s: %s" % (name, e))
-print("%d passed, %d failed" % (len(CASES) - failed, failed))
+
+# Each session's time, fed back as both ends of a period, selects exactly
+# the sessions that started in that second, whatever the zone.
+changes = os.path.join(inputs, "clock-changes.hist")
+round_trips = 0
+for zone in ["Europe/Berlin", "America/Havana", "Australia/Lord_Howe", "Europe/Amsterdam"]:
+    env = dict(os.environ, TZ=zone, LC_ALL="C")
+    name = "%s: every session's time fed back" % zone
+    try:
+        doc = json.loads(subprocess.run([qelmar, "--json", "-a", "tcpip", changes], env=env,
+                                        capture_output=True, check=True).stdout)
+        for s in doc["sessions"]:
+            period = ["--since", s["time"], "--until", s["time"]]
+            got = json.loads(subprocess.run([qelmar, "--json"] + period + ["tcpip", changes], env=env,
+                                            capture_output=True, check=True).stdout)
+            want = [x for x in doc["sessions"] if x["start"] == s["start"]]
+            assert got["sessions"] == want, "%s selects %r" % (s["time"], got["sessions"])
+            assert got["window"] == {"from": s["start"], "to": s["start"]}, s["time"]
+        print("ok   %s" % name)
+    except (AssertionError, KeyError, ValueError, subprocess.CalledProcessError) as e:
+        failed += 1
+        print("FAIL %s: %s" % (name, e))
+    round_trips += 1
+print("%d passed, %d failed" % (len(CASES) + round_trips - failed, failed))
 sys.exit(1 if failed else 0)

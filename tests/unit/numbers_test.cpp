@@ -10,7 +10,15 @@ namespace {
 constexpr std::int64_t max64 = std::numeric_limits<std::int64_t>::max();
 constexpr std::int64_t min64 = std::numeric_limits<std::int64_t>::min();
 
-TEST(read_number, reads_like_strtoll)
+// The number a whole field reads as.
+std::int64_t read_number(std::string_view field)
+{
+    std::int64_t value = 0;
+    scan_number(field.data(), field.data() + field.size(), value);
+    return value;
+}
+
+TEST(scan_number, reads_like_strtoll)
 {
     const struct {
         std::string_view text;

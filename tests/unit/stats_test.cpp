@@ -26,17 +26,8 @@ SystemStats totals(std::string_view address, std::uint32_t sessions, std::int64_
                    std::uint32_t in_sessions, std::int64_t in_online, std::int64_t sent,
                    std::int64_t received)
 {
-    SystemStats s;
-    s.address = address;
-    s.sessions = sessions;
-    s.online = online;
-    s.out_sessions = out_sessions;
-    s.out_online = out_online;
-    s.in_sessions = in_sessions;
-    s.in_online = in_online;
-    s.sent = sent;
-    s.received = received;
-    return s;
+    return {address, {online, sessions, sent, received, out_sessions, in_sessions, out_online,
+                      in_online}};
 }
 
 TEST(build_system_stats, sums_by_direction_letters_in_first_seen_order)
@@ -83,34 +74,19 @@ TEST(sort_systems, bytewise_unsigned_prefix_first)
                                                "A", "z", "\xc3\xa9"}));
 }
 
-TEST(sort_systems, records_move_whole_in_any_order)
+TEST(add_session, sums_as_they_come_what_the_table_sums_at_the_end)
 {
-    // Many systems in a scrambled order, each record marked by its sums.
-    SystemTable systems;
-    std::vector<std::string> addresses;
-    for (std::uint32_t i = 0; i < 5000; ++i)
-        addresses.push_back("2:" + std::to_string(i * 7919 % 5003) + "/" + std::to_string(i % 7));
-    for (std::size_t i = 0; i < addresses.size(); ++i) {
-        SystemStats sys;
-        sys.address = addresses[i];
-        sys.sessions = static_cast<std::uint32_t>(i);
-        sys.sent = static_cast<std::int64_t>(i) * 3;
-        systems.push_back(sys);
-    }
-    sort_systems(systems);
-    ASSERT_EQ(systems.size(), addresses.size());
-    std::vector<bool> seen(addresses.size());
-    for (std::size_t i = 0; i < systems.size(); ++i) {
-        if (i > 0) {
-            EXPECT_LT(systems[i - 1].address, systems[i].address) << i;
-        }
-        const std::uint32_t mark = systems[i].sessions;
-        ASSERT_LT(mark, addresses.size());
-        EXPECT_FALSE(seen[mark]);
-        seen[mark] = true;
-        EXPECT_EQ(systems[i].address, addresses[mark]);
-        EXPECT_EQ(systems[i].sent, std::int64_t{mark} * 3);
-    }
+    SessionTable table;
+    add(table, "9:99/1", "O", 600, 512, 60);
+    add(table, "9:50/3", "OI", 42, 1, 2);
+    add(table, "9:99/1", "I", 125, 0, 270);
+    add(table, "1:1/1", "X", INT64_MAX, INT64_MAX, -1);
+    add(table, "1:1/1", "IO", 2, 1, INT64_MIN);
+    SystemSums sums;
+    for_each_session(table, [](const Session&) { return nullptr; },
+                     [&](const Session& s) { add_session(sums, table, s); });
+    EXPECT_EQ(sums.systems, build_system_stats(table));
+    EXPECT_EQ(sums.sessions, table.count);
 }
 
 } // namespace

@@ -81,4 +81,24 @@ TEST(intern, ordinary_texts_keep_the_quick_hash)
     EXPECT_FALSE(pool.keyed);
 }
 
+// The published SipHash-2-4 vectors: key 00 01 ... 0f, messages 00 01 ...
+// of each length.
+TEST(keyed_hash, is_siphash_2_4)
+{
+    const std::uint64_t key[2] = {0x0706050403020100ULL, 0x0f0e0d0c0b0a0908ULL};
+    const struct {
+        std::size_t length;
+        std::uint64_t hash;
+    } vectors[] = {
+        {0, 0x726fdb47dd0e0e31ULL},  {1, 0x74f839c593dc67fdULL},  {7, 0xab0200f58b01d137ULL},
+        {8, 0x93f5f5799a932462ULL},  {9, 0x9e0082df0ba9e4b0ULL},  {15, 0xa129ca6149be45e5ULL},
+        {16, 0x3f2acc7f57c29bdbULL}, {63, 0x958a324ceb064572ULL},
+    };
+    std::string message;
+    for (int i = 0; i < 64; ++i)
+        message.push_back(static_cast<char>(i));
+    for (const auto& v : vectors)
+        EXPECT_EQ(keyed_hash(key, std::string_view(message).substr(0, v.length)), v.hash) << v.length;
+}
+
 } // namespace
