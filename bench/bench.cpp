@@ -41,7 +41,7 @@ struct Command {
     std::vector<std::string> argv;
     std::string file;
     std::vector<double> seconds;
-    std::vector<double> user_seconds; // CPU time in the program itself
+    std::vector<double> user_seconds = {}; // CPU time in the program itself
     long max_rss_kib = 0;
 };
 

@@ -51,7 +51,8 @@ void print_usage(Writer& out)
 void print_help(Writer& out)
 {
     print_usage(out);
-    out.put("  name_line may list several lines: tcpip,ttyS1. hist_file - is the standard input.\n"
+    out.put("  name_line may be a comma list of lines: tcpip,ttyS1.\n"
+            "  hist_file may be - for the standard input.\n"
             "  --all        - the same as -a, anywhere on the command line.\n"
             "  --since=WHEN - only sessions that started at WHEN or later.\n"
             "  --until=WHEN - only sessions that started at WHEN or earlier.\n"
