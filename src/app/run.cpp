@@ -143,17 +143,47 @@ void print_skipped(int fd, std::uint64_t skipped)
                 skipped == 1 ? " incomplete history line.\n" : " incomplete history lines.\n");
 }
 
+// Messages gathered on the stack and written a few thousand bytes at a
+// time: a long list of lines may have a notice for each.
+struct MessageBuffer {
+    int fd;
+    char bytes[4096];
+    std::size_t used = 0;
+
+    void flush()
+    {
+        if (used > 0)
+            put_message(fd, std::string_view(bytes, used));
+        used = 0;
+    }
+    void add(std::string_view a, std::string_view b, std::string_view c)
+    {
+        if (a.size() + b.size() + c.size() > sizeof bytes - used)
+            flush();
+        if (a.size() + b.size() + c.size() > sizeof bytes) {
+            put_message(fd, a, b, c);
+            return;
+        }
+        for (const std::string_view piece : {a, b, c}) {
+            piece.copy(bytes + used, piece.size());
+            used += piece.size();
+        }
+    }
+};
+
 // Tells of each selected line that no line of the file names, and then
 // which lines the file does name.
 void print_unnamed_lines(int fd, const Selection& sel, const ReadNotes& notes)
 {
     bool any = false;
+    MessageBuffer notices{fd, {}};
     for (std::size_t i = 0; i < sel.line_names.size(); ++i) {
         if (!notes.named[i]) {
-            put_message(fd, "No line of the file names '", sel.line_names[i], "'.\n");
+            notices.add("No line of the file names '", sel.line_names[i], "'.\n");
             any = true;
         }
     }
+    notices.flush();
     if (!any || notes.names_in_file.empty())
         return;
     // Built on the stack: nothing after the report may need memory.

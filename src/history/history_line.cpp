@@ -64,8 +64,10 @@ LineVerdict parse_session_fields(std::string_view line, const Selection& sel, Se
     return apply_rules(fields, sel, f);
 }
 
-bool dropped_whatever_follows(std::string_view text, const Selection& sel)
+bool dropped_whatever_follows(std::string_view text, const Selection& sel, SessionFields& f)
 {
+    f.name = {};
+    f.line = -1;
     const std::size_t first = text.find_first_not_of(',');
     if (first == std::string_view::npos)
         return false;
@@ -74,6 +76,5 @@ bool dropped_whatever_follows(std::string_view text, const Selection& sel)
         return text.size() - first > sel.longest_name;
     // The fields before the last comma are whole.
     FieldSplitter fields{text.data(), text.data() + comma};
-    SessionFields f;
     return apply_rules(fields, sel, f) == LineVerdict::dropped;
 }

@@ -33,5 +33,7 @@ LineVerdict parse_session_fields(std::string_view line, const Selection& sel,
 
 // Whether a line that begins with text, and goes on past it, is dropped
 // whatever follows: its first field names another line, or a test that
-// drops it needs only fields that text holds whole.
-bool dropped_whatever_follows(std::string_view text, const Selection& sel);
+// drops it needs only fields that text holds whole. Sets the name and the
+// line of fields where text holds the first field whole; else the name is
+// empty and the line -1.
+bool dropped_whatever_follows(std::string_view text, const Selection& sel, SessionFields& fields);

@@ -3,6 +3,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <poll.h>
 #include <unistd.h>
 
 namespace {
@@ -42,6 +43,13 @@ long read_more(ReadBuffer& buffer, int fd)
             ::read(fd, buffer.storage.get() + buffer.size, buffer.capacity - buffer.size);
         if (n < 0 && errno == EINTR)
             continue;
+        // A descriptor set not to block, with nothing to read yet: wait.
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            pollfd p{fd, POLLIN, 0};
+            if (::poll(&p, 1, -1) >= 0 || errno == EINTR)
+                continue;
+            return -1;
+        }
         if (n > 0) {
             buffer.size += static_cast<std::size_t>(n);
             clear_reach(buffer);

@@ -30,8 +30,8 @@ ReadBuffer make_read_buffer(std::size_t capacity);
 void grow(ReadBuffer& buffer);
 
 // Reads what fd gives into the room after the data held, which must not be
-// full. Returns the number of bytes read: 0 at the end of the file, -1 when
-// reading fails.
+// full; waits where fd is set not to block and has nothing yet. Returns the
+// number of bytes read: 0 at the end of the file, -1 when reading fails.
 long read_more(ReadBuffer& buffer, int fd);
 
 // Drops the first n bytes of data, moving the rest to the front.

@@ -22,6 +22,33 @@ struct Pending {
     std::uint64_t hash;
 };
 
+// The last few names noted, kept as copies: a file names few lines, over
+// and over, and each is then noted once, not on every line.
+struct RecentNames {
+    static constexpr std::size_t count = 4;
+    char bytes[count][longest_listed_name] = {};
+    std::size_t sizes[count] = {}; // 0: none
+    std::size_t next = 0;
+};
+
+bool holds(const RecentNames& recent, std::string_view name)
+{
+    for (std::size_t i = 0; i < RecentNames::count; ++i)
+        if (recent.sizes[i] == name.size() && name.size() > 0 &&
+            std::memcmp(recent.bytes[i], name.data(), name.size()) == 0)
+            return true;
+    return false;
+}
+
+void remember(RecentNames& recent, std::string_view name)
+{
+    if (name.empty() || name.size() > longest_listed_name)
+        return;
+    std::memcpy(recent.bytes[recent.next], name.data(), name.size());
+    recent.sizes[recent.next] = name.size();
+    recent.next = (recent.next + 1) % RecentNames::count;
+}
+
 // How one pass over the read buffer handles lines.
 struct LineHandling {
     const Selection& sel;
@@ -32,6 +59,7 @@ struct LineHandling {
     ReadNotes& notes;
     SessionSink sink;
     std::size_t unnamed; // selected lines that no line has named yet
+    RecentNames recent = {};
 };
 
 // Files a selected line as the newest session.
@@ -60,6 +88,9 @@ bool looks_like_line_name(std::string_view name)
 // Kept out of the reader's loop, which runs it for the first lines only.
 [[gnu::noinline]] void note_line_name(LineHandling& h, const SessionFields& f)
 {
+    if (holds(h.recent, f.name))
+        return;
+    remember(h.recent, f.name);
     if (f.line >= 0 && !h.notes.named[static_cast<std::size_t>(f.line)]) {
         h.notes.named[static_cast<std::size_t>(f.line)] = true;
         --h.unnamed;
@@ -145,18 +176,22 @@ struct HeldLine {
 // Frees the room taken by an unfinished line that fills the buffer when the
 // rest of the line cannot matter: after its first NUL, where its text ends
 // (the NUL is kept, and ends the text once the line is whole again), or
-// once it is known not to be selected (nothing is kept). Returns whether
-// it did.
-bool cut_held_line(ReadBuffer& buffer, HeldLine& held, const Selection& sel)
+// once it is known not to be selected (nothing is kept, but the name it
+// gives is noted first). Returns whether it did.
+bool cut_held_line(ReadBuffer& buffer, HeldLine& held, LineHandling& h)
 {
     const std::string_view text(buffer.data(), buffer.size);
     const void* nul = held.may_hold_nul ? std::memchr(text.data(), '\0', text.size()) : nullptr;
-    if (nul != nullptr)
+    SessionFields f;
+    if (nul != nullptr) {
         keep_front(buffer, static_cast<std::size_t>(static_cast<const char*>(nul) - text.data()) + 1);
-    else if (dropped_whatever_follows(text, sel))
+    } else if (dropped_whatever_follows(text, h.sel, f)) {
+        if (h.unnamed > 0)
+            note_line_name(h, f);
         keep_front(buffer, 0);
-    else
+    } else {
         return false;
+    }
     held.cut = true;
     return true;
 }
@@ -171,7 +206,7 @@ ReadStatus read_history(int fd, const Selection& sel, SessionTable& table, ReadN
     ReadBuffer buffer = make_read_buffer(block_size);
     HeldLine held; // the unfinished line at the front of the buffer
     for (;;) {
-        if (buffer.size == buffer.capacity && !cut_held_line(buffer, held, sel))
+        if (buffer.size == buffer.capacity && !cut_held_line(buffer, held, h))
             grow(buffer);
         // Reads past a cut line stay large however much of it is kept.
         if (held.cut && buffer.capacity - buffer.size < block_size / 2)

@@ -1,23 +1,83 @@
 // selection.cpp - which lines of a history file the reader keeps.
 #include "history/selection.h"
 
+#include "history/cpu.h"
+
+#include <algorithm>
+
+namespace {
+
+// The bytes of a line's name as one number, with its length: a name is
+// short, and one or two loads take it whole; a longer one goes through the
+// pool's hash.
+std::uint64_t name_key(std::string_view name)
+{
+    const char* p = name.data();
+    const std::size_t n = name.size();
+    std::uint64_t bytes = 0;
+    if (n > 8)
+        return hash_text(name);
+    if (n >= 4)
+        bytes = cpu::load_le32(p) | std::uint64_t{cpu::load_le32(p + n - 4)} << 32;
+    else if (n > 0)
+        bytes = static_cast<unsigned char>(p[0]) |
+                std::uint64_t{static_cast<unsigned char>(p[n / 2])} << 8 |
+                std::uint64_t{static_cast<unsigned char>(p[n - 1])} << 16;
+    return bytes ^ n;
+}
+
+// The slot at which a look-up for a name starts: the top bits of its key
+// times a large odd number, which mix every bit of the key (the low bits
+// of such names cluster).
+std::size_t first_slot(const Selection& sel, std::string_view name)
+{
+    return static_cast<std::size_t>((name_key(name) * 0x9e3779b97f4a7c15ULL) >> sel.name_shift);
+}
+
+} // namespace
+
+int listed_line_index(const Selection& sel, std::string_view name)
+{
+    const std::size_t mask = sel.name_slots.size() - 1;
+    for (std::size_t i = first_slot(sel, name);; i = (i + 1) & mask) {
+        const std::uint32_t slot = sel.name_slots[i];
+        if (slot == 0)
+            return -1;
+        if (same_text(sel.line_names[slot - 1], name))
+            return static_cast<int>(slot - 1);
+    }
+}
+
 Selection select_lines(std::string_view name_line)
 {
     // No field of a history line holds a comma, so a name with one is a list.
     Selection sel;
+    const auto names = static_cast<std::size_t>(std::count(name_line.begin(), name_line.end(), ',')) + 1;
+    std::size_t slots = 2;
+    sel.name_shift = 63;
+    while (slots < 2 * names) {
+        slots *= 2;
+        --sel.name_shift;
+    }
+    sel.name_slots.assign(slots, 0);
     sel.one_line = false; // until the names are in
     for (std::size_t from = 0;;) {
         const std::size_t comma = name_line.find(',', from);
         const std::string_view name = name_line.substr(from, comma - from);
-        if (line_index(sel, name) < 0) // a name given twice is one line
+        if (listed_line_index(sel, name) < 0) { // a name given twice is one line
+            std::size_t i = first_slot(sel, name);
+            while (sel.name_slots[i] != 0)
+                i = (i + 1) & (slots - 1);
             sel.line_names.push_back(name);
+            sel.name_slots[i] = static_cast<std::uint32_t>(sel.line_names.size());
+        }
         if (name.size() > sel.longest_name)
             sel.longest_name = name.size();
-        if (comma == std::string_view::npos) {
-            sel.first_name = sel.line_names[0];
-            sel.one_line = sel.line_names.size() == 1;
-            return sel;
-        }
+        if (comma == std::string_view::npos)
+            break;
         from = comma + 1;
     }
+    sel.first_name = sel.line_names[0];
+    sel.one_line = sel.line_names.size() == 1;
+    return sel;
 }

@@ -53,8 +53,12 @@ inline void print_address(Writer& out, std::string_view address)
     out.put_field_left(address, 16);
 }
 
+// The longest date format_date writes: a year of 17 digits and its sign,
+// then "-MM-DD".
+inline constexpr std::size_t date_max = 24;
+
 // A day (days since 1970-01-01) as its date, "%04d-%02d-%02d" of year,
-// month and day; at most 16 bytes.
+// month and day; at most date_max bytes.
 char* format_date(char* p, std::int64_t day);
 
 // A time of day as "hh:mm:ss"; 8 bytes.

@@ -100,7 +100,7 @@ void put_local_time(Writer& out, LocalTimeCache& clock, std::int64_t start)
         out.put("null");
         return;
     }
-    char* p = out.room(48);
+    char* p = out.room(date_max + 24); // "date", T, time, offset
     *p++ = '"';
     p = format_date(p, t.day);
     *p++ = 'T';

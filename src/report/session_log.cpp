@@ -23,7 +23,7 @@ struct StartColumn {
     bool full_time = false;
     LocalTimeCache clock;
     std::int64_t day = INT64_MIN; // the day whose date is in date
-    char date[16] = {};
+    char date[date_max] = {};
     std::size_t date_size = 0;
 };
 
@@ -37,7 +37,7 @@ void print_start(Writer& out, StartColumn& column, std::int64_t start)
         out.put(column.full_time ? "\?\?\?\?-\?\?-\?\? ??:??:?? " : "??:??:?? ");
         return;
     }
-    char* p = out.room(32);
+    char* p = out.room(date_max + 10);
     if (column.full_time) {
         // Most sessions of a day follow one another.
         if (t.day != column.day) {

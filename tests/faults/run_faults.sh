@@ -119,6 +119,29 @@ else
     skip nonblocking-stdout "no python3 to set up the pipe"
 fi
 
+# A standard input set not to block, written slower than it is read: the
+# reads wait for data, and the whole report comes out.
+if command -v python3 > /dev/null 2>&1; then
+    python3 "$here/nonblock_stdin.py" "$work/many" "$qelmar" -a tcpip - > "$work/out" 2> "$work/err"; rc=$?
+    check nonblocking-stdin "$work/many.out" "" 0
+else
+    skip nonblocking-stdin "no python3 to set up the pipe"
+fi
+
+# Lines longer than the read buffer, passed over without being kept,
+# still name their lines: no false notice, and the list is whole.
+awk 'BEGIN { s = "O"; while (length(s) < 300000) s = s s
+    print "tcpip,2:1/1,1796169600,0," s ",0,1,2,3,4,5,6"
+    print "cuaa1,2:1/1,1796169600,60," s ",0,1,2,3,4,5,6"
+    print "ttyS1,2:1/2,1796169600,60,O,0,1,2,3,4,5,6" }' > "$work/long-names"
+"$qelmar" -a tcpip "$work/long-names" > /dev/null 2> "$work/err"; rc=$?
+: > "$work/out"
+check long-line-named "$empty" "" 0
+"$qelmar" -a xyz "$work/long-names" > /dev/null 2> "$work/err"; rc=$?
+check long-lines-listed "$empty" "No line of the file names 'xyz'.
+Lines in the file: cuaa1, tcpip, ttyS1.
+" 0
+
 # A file size limit: the write fails, and the run says so instead of being
 # killed by the signal; what was written is the report's beginning.
 (ulimit -f 1 && exec "$qelmar" -a tcpip "$example") > "$work/limited" 2> "$work/err"; rc=$?

@@ -19,6 +19,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <unistd.h>
 #include <vector>
 
@@ -192,6 +193,64 @@ void compare(int fd, const std::string& data, const Selection& sel)
 std::string history_path;
 int history_fd = -1;
 int sink_fd = -1;
+int report_fd = -1;
+
+// Runs argv, which must succeed, and returns its report.
+std::string report_of(const std::vector<const char*>& argv)
+{
+    if (::ftruncate(report_fd, 0) != 0 || ::lseek(report_fd, 0, SEEK_SET) != 0)
+        std::abort();
+    require(run(static_cast<int>(argv.size()), argv.data(), report_fd, sink_fd, fixed_clock) == 0,
+            "run status");
+    std::string report(static_cast<std::size_t>(::lseek(report_fd, 0, SEEK_END)), '\0');
+    if (::pread(report_fd, report.data(), report.size(), 0) != static_cast<ssize_t>(report.size()))
+        std::abort();
+    return report;
+}
+
+// The lines of text, without their line feeds.
+std::vector<std::string_view> lines_of(std::string_view text)
+{
+    std::vector<std::string_view> lines;
+    for (std::size_t lf; (lf = text.find('\n')) != std::string_view::npos; text.remove_prefix(lf + 1))
+        lines.push_back(text.substr(0, lf));
+    return lines;
+}
+
+// The dated log shows each session's start as the JSON report's time does,
+// date and time of day, or question marks where that time is null.
+void compare_dates(const char* path)
+{
+    const std::string log = report_of({"qelmar", "--full-time", "-a", "tcpip", path});
+    const std::string json = report_of({"qelmar", "--json", "-a", "tcpip", path});
+    const std::string rule(73, '-');
+    // The rows stand between the log's two rules.
+    std::vector<std::string_view> rows;
+    int rules = 0;
+    for (const std::string_view line : lines_of(log)) {
+        if (line == rule)
+            ++rules;
+        else if (rules == 1)
+            rows.push_back(line);
+    }
+    require(rules == 2, "the dated log's rules");
+    std::size_t row = 0;
+    for (const std::string_view line : lines_of(json)) {
+        if (!line.starts_with("{\"line\": "))
+            continue;
+        const std::size_t at = line.find(", \"time\": ");
+        require(at != std::string_view::npos && row < rows.size(), "a session's time");
+        std::string_view time = line.substr(at + 10);
+        std::string want = "\?\?\?\?-\?\?-\?\? ??:??:?? ";
+        if (!time.starts_with("null")) {
+            time = time.substr(1, time.find('"', 1) - 1);
+            const std::size_t t = time.find('T');
+            want = std::string(time.substr(0, t)) + ' ' + std::string(time.substr(t + 1, 8)) + ' ';
+        }
+        require(rows[row++].starts_with(want), "the dated log's date and time");
+    }
+    require(row == rows.size(), "the dated log's rows");
+}
 
 } // namespace
 
@@ -204,7 +263,10 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
     history_path = std::string(dir != nullptr ? dir : "/tmp") + "/qelmar-fuzz-XXXXXX";
     history_fd = ::mkstemp(history_path.data());
     sink_fd = ::open("/dev/null", O_WRONLY);
-    if (history_fd < 0 || sink_fd < 0)
+    std::string report_path = history_path + "-report-XXXXXX";
+    report_fd = ::mkstemp(report_path.data());
+    ::unlink(report_path.c_str());
+    if (history_fd < 0 || sink_fd < 0 || report_fd < 0)
         std::abort();
     return 0;
 }
@@ -238,5 +300,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     for (const auto& argv : runs)
         require(run(static_cast<int>(argv.size()), argv.data(), sink_fd, sink_fd, fixed_clock) == 0,
                 "run status");
+    compare_dates(path);
     return 0;
 }

@@ -76,6 +76,29 @@ TEST(parse_session_fields, empty_line_name_selects_nothing)
               LineVerdict::dropped);
 }
 
+TEST(select_lines, every_name_of_a_long_list_at_its_place)
+{
+    // Names given twice count once, at their first place; an empty name
+    // is kept and names nothing a line can give.
+    std::string list;
+    for (int i = 0; i < 20000; ++i)
+        list += "l" + std::to_string(i % 15000) + ",";
+    const Selection sel = select_lines(list);
+    ASSERT_EQ(sel.line_names.size(), 15001u);
+    EXPECT_FALSE(sel.one_line);
+    for (int i = 0; i < 15000; ++i)
+        ASSERT_EQ(line_index(sel, "l" + std::to_string(i)), i);
+    EXPECT_EQ(line_index(sel, ""), 15000);
+    for (const std::string_view other : {"l15000", "l-1", "L1", "l1 ", "tcpip"})
+        EXPECT_EQ(line_index(sel, other), -1) << other;
+
+    const Selection two = select_lines("tcpip,cuaa1,tcpip");
+    EXPECT_EQ(two.line_names, (std::vector<std::string_view>{"tcpip", "cuaa1"}));
+    EXPECT_EQ(line_index(two, "cuaa1"), 1);
+    EXPECT_EQ(line_index(two, "ttyS1"), -1);
+    EXPECT_TRUE(select_lines("tcpip").one_line);
+}
+
 TEST(parse_session_fields, fields)
 {
     const struct {
