@@ -51,6 +51,7 @@ bool take_option(std::string_view arg, std::string_view name,
     } switches[] = {
         {"--all", &given.all, true},         {"--full-time", &opts.full_time, true},
         {"--summary", &opts.summary_only, true}, {"--json", &opts.json, true},
+        {"--files", &opts.files, true},
         {"--help", &given.help, false},      {"--version", &given.version, false},
     };
     for (const auto& s : switches) {
@@ -101,9 +102,20 @@ Request parse_arguments(int argc, const char* const* argv, std::int64_t now, Run
     if (given.version)
         return Request::version;
     const std::size_t n = rest.size();
+    if (opts.files) {
+        // From the front: [-a] name_line hist_file...
+        const std::size_t name = n > 1 && std::string_view(rest[1]) == "-a" ? 2 : 1;
+        if (n < name + 2)
+            return Request::usage_error;
+        if (given.all || name == 2)
+            opts.scope = ReportScope::all;
+        opts.line_name = rest[name];
+        opts.history_paths.assign(rest.begin() + static_cast<std::ptrdiff_t>(name) + 1, rest.end());
+        return Request::report;
+    }
     if (n <= 2)
         return given.any ? Request::usage_error : Request::usage;
-    opts.history_path = rest[n - 1];
+    opts.history_paths = {rest[n - 1]};
     opts.line_name = rest[n - 2];
     // With two arguments the option slot is the program's own name.
     const bool slot_all = std::string_view(rest[n - 3]) == "-a";

@@ -11,11 +11,12 @@ enum class ReportScope { recent, all };
 struct RunOptions {
     ReportScope scope = ReportScope::recent;
     std::string_view line_name;
-    const char* history_path = "";
+    std::vector<const char*> history_paths; // one, or with --files one or more
     Period period;             // as --since and --until give it; open where not given
     bool full_time = false;    // the log shows the date with the time
     bool summary_only = false; // the summary alone, sessions not kept
     bool json = false;         // the report as one JSON document
+    bool files = false;        // the arguments are [-a] name_line hist_file..., from the front
     // Arguments that the classic rules pass over: those before the option
     // slot, and the slot itself when it is not exactly "-a".
     std::vector<std::string_view> ignored;
@@ -40,6 +41,8 @@ struct BadArgument {
 // stands; an option that takes a value has it after "=" or as the next
 // argument. The last of the rest is the history file, the one before it
 // the line name, and the one before that asks for the whole file when it
-// is "-a". now is the clock's reading, for the times that options name.
+// is "-a"; with --files they are read from the front instead: "-a" if it
+// comes first, the line name, then one or more files. now is the clock's
+// reading, for the times that options name.
 Request parse_arguments(int argc, const char* const* argv, std::int64_t now, RunOptions& opts,
                         BadArgument& bad);

@@ -173,13 +173,14 @@ struct MessageBuffer {
 
 // Tells of each selected line that no line of the file names, and then
 // which lines the file does name.
-void print_unnamed_lines(int fd, const Selection& sel, const ReadNotes& notes)
+void print_unnamed_lines(int fd, const Selection& sel, const ReadNotes& notes, bool several_files)
 {
     bool any = false;
     MessageBuffer notices{fd, {}};
     for (std::size_t i = 0; i < sel.line_names.size(); ++i) {
         if (!notes.named[i]) {
-            notices.add("No line of the file names '", sel.line_names[i], "'.\n");
+            notices.add(several_files ? "No line of the files names '" : "No line of the file names '",
+                        sel.line_names[i], "'.\n");
             any = true;
         }
     }
@@ -208,22 +209,41 @@ void print_unnamed_lines(int fd, const Selection& sel, const ReadNotes& notes)
     put_message(fd, std::string_view(list, n));
 }
 
-// Opens the history file, "-" being the standard input, as for the tools
+// Opens a history file, "-" being the standard input, as for the tools
 // around; -1 when it cannot be opened.
 int open_history(const char* path)
 {
     return std::string_view(path) == "-" ? STDIN_FILENO : ::open(path, O_RDONLY);
 }
 
-// Closes the history file on every way out of the run.
-struct FdCloser {
-    int fd; // -1: none to close
-    ~FdCloser()
+// The history files of the run, open; closed on every way out of it.
+struct HistoryFiles {
+    std::vector<int> fds;
+    HistoryFiles() = default;
+    HistoryFiles(const HistoryFiles&) = delete;
+    HistoryFiles& operator=(const HistoryFiles&) = delete;
+    ~HistoryFiles()
     {
-        if (fd >= 0 && fd != STDIN_FILENO)
-            ::close(fd);
+        for (const int fd : fds)
+            if (fd != STDIN_FILENO)
+                ::close(fd);
     }
 };
+
+// Opens every history file before any is read; false, having said which,
+// at the first that cannot be opened.
+bool open_histories(const RunOptions& opts, HistoryFiles& files, int err_fd)
+{
+    for (const char* path : opts.history_paths) {
+        const int fd = open_history(path);
+        if (fd < 0) {
+            put_message(err_fd, "Cannot open input file '", path, "'.\n");
+            return false;
+        }
+        files.fds.push_back(fd);
+    }
+    return true;
+}
 
 // What reading the history gives the printers.
 struct Collected {
@@ -234,9 +254,12 @@ struct Collected {
     ReadNotes notes;
 };
 
-// Reads the history at fd and sums its systems: from the kept sessions,
-// or, where the summary is all, as each session comes, keeping none.
-bool collect(int fd, const RunOptions& opts, const Selection& sel, Collected& c)
+// Reads the history files one after the other, as one history, and sums
+// its systems: from the kept sessions, or, where the summary is all, as
+// each session comes, keeping none. False, having said why, when a file
+// cannot be read.
+bool collect(const HistoryFiles& files, const RunOptions& opts, const Selection& sel, Collected& c,
+             int err_fd)
 {
     c.sessions_kept = !opts.summary_only;
     SystemSums sums;
@@ -246,8 +269,20 @@ bool collect(int fd, const RunOptions& opts, const Selection& sel, Collected& c)
                     add_session(*static_cast<SystemSums*>(sums), table, s);
                 },
                 &sums};
-    if (read_history(fd, sel, c.sessions, c.notes, sink) != ReadStatus::ok)
-        return false;
+    for (std::size_t i = 0; i < files.fds.size(); ++i) {
+        const char* path = opts.history_paths[i];
+        switch (read_history_file(files.fds[i], sel, c.sessions, c.notes, sink)) {
+        case ReadStatus::ok:
+            continue;
+        case ReadStatus::read_error:
+            put_message(err_fd, "Cannot read input file '", path, "'.\n");
+            return false;
+        case ReadStatus::compressed:
+            put_message(err_fd, "Cannot read input file '", path,
+                        "': it is compressed, and this build reads plain files only.\n");
+            return false;
+        }
+    }
     c.systems = c.sessions_kept ? build_system_stats(c.sessions) : std::move(sums.systems);
     c.session_count = c.sessions_kept ? c.sessions.count : sums.sessions;
     if (c.systems.size() > 1)
@@ -276,12 +311,12 @@ void print_report(Writer& out, const RunOptions& opts, const Selection& sel,
 }
 
 // Writes out the report, then the notices. Returns the exit status.
-int finish(Writer& out, int err_fd, const Selection& sel, const ReadNotes& notes)
+int finish(Writer& out, int err_fd, const Selection& sel, const ReadNotes& notes, bool several_files)
 {
     const bool written = out.flush();
     if (notes.skipped > 0)
         print_skipped(err_fd, notes.skipped);
-    print_unnamed_lines(err_fd, sel, notes);
+    print_unnamed_lines(err_fd, sel, notes, several_files);
     if (!written) {
         put_message(err_fd, "Cannot write report.\n");
         return 1;
@@ -324,24 +359,19 @@ int run(int argc, const char* const* argv, int out_fd, int err_fd, Clock clock)
         return answer_without_report(request, bad, out, err_fd);
     print_ignored(err_fd, opts.ignored);
 
-    const int fd = open_history(opts.history_path);
-    if (fd < 0) {
-        put_message(err_fd, "Cannot open input file '", opts.history_path, "'.\n");
+    HistoryFiles files;
+    if (!open_histories(opts, files, err_fd))
         return 1;
-    }
-    const FdCloser closer{fd};
 
     const std::optional<Period> period =
         reported_period(opts.period, opts.scope == ReportScope::all, first, second);
     const Selection sel = selection_of(opts.line_name, period);
     Collected collected;
-    if (!collect(fd, opts, sel, collected)) {
-        put_message(err_fd, "Cannot read input file '", opts.history_path, "'.\n");
+    if (!collect(files, opts, sel, collected, err_fd))
         return 1;
-    }
 
     print_report(out, opts, sel, period, collected);
-    return finish(out, err_fd, sel, collected.notes);
+    return finish(out, err_fd, sel, collected.notes, files.fds.size() > 1);
 }
 
 void fail_out_of_memory()

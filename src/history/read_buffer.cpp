@@ -26,6 +26,14 @@ ReadBuffer make_read_buffer(std::size_t capacity)
     return buffer;
 }
 
+void append(ReadBuffer& buffer, std::string_view bytes)
+{
+    assert(bytes.size() <= buffer.capacity - buffer.size);
+    std::memcpy(buffer.storage.get() + buffer.size, bytes.data(), bytes.size());
+    buffer.size += bytes.size();
+    clear_reach(buffer);
+}
+
 void grow(ReadBuffer& buffer)
 {
     ReadBuffer larger = make_read_buffer(buffer.capacity * 2);

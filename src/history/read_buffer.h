@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string_view>
 
 // Data read from a file, at the front of a block that doubles when a line
 // outgrows it. Zeroed bytes follow the data, so that a scan may load reach
@@ -25,6 +26,9 @@ struct ReadBuffer {
 
 // An empty buffer with room for capacity bytes.
 ReadBuffer make_read_buffer(std::size_t capacity);
+
+// Adds bytes after the data; there must be room for them.
+void append(ReadBuffer& buffer, std::string_view bytes);
 
 // Doubles the room, keeping the data.
 void grow(ReadBuffer& buffer);

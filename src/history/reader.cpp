@@ -1,13 +1,17 @@
 // reader.cpp - a history file read into a session table.
 #include "history/reader.h"
 
+#include "history/compressed.h"
 #include "history/history_line.h"
 #include "history/look_ahead.h"
 #include "history/quick_split.h"
 #include "history/read_buffer.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
+#include <poll.h>
+#include <unistd.h>
 
 namespace {
 
@@ -199,11 +203,15 @@ bool cut_held_line(ReadBuffer& buffer, HeldLine& held, LineHandling& h)
 } // namespace
 
 ReadStatus read_history(int fd, const Selection& sel, SessionTable& table, ReadNotes& notes,
-                        SessionSink sink)
+                        SessionSink sink, std::string_view first_bytes)
 {
-    notes.named.assign(sel.line_names.size(), false);
-    LineHandling h{sel, !sel.window, table, notes, sink, sel.line_names.size()};
+    if (notes.named.size() != sel.line_names.size())
+        notes.named.assign(sel.line_names.size(), false);
+    const auto unnamed = static_cast<std::size_t>(std::count(notes.named.begin(), notes.named.end(), false));
+    LineHandling h{sel, !sel.window, table, notes, sink, unnamed};
     ReadBuffer buffer = make_read_buffer(block_size);
+    append(buffer, first_bytes);
+    std::size_t unread = first_bytes.size(); // held, not yet looked at
     HeldLine held; // the unfinished line at the front of the buffer
     for (;;) {
         if (buffer.size == buffer.capacity && !cut_held_line(buffer, held, h))
@@ -211,12 +219,15 @@ ReadStatus read_history(int fd, const Selection& sel, SessionTable& table, ReadN
         // Reads past a cut line stay large however much of it is kept.
         if (held.cut && buffer.capacity - buffer.size < block_size / 2)
             grow(buffer);
-        std::size_t old = buffer.size;
-        const long n = read_more(buffer, fd);
-        if (n < 0)
-            return ReadStatus::read_error;
-        if (n == 0)
-            return ReadStatus::ok; // an unfinished last line is left out
+        std::size_t old = buffer.size - unread;
+        if (unread == 0) {
+            const long n = read_more(buffer, fd);
+            if (n < 0)
+                return ReadStatus::read_error;
+            if (n == 0)
+                return ReadStatus::ok; // an unfinished last line is left out
+        }
+        unread = 0;
         if (held.cut) {
             // The rest of a cut line is not kept: only its end is looked for,
             // and what was kept of the line goes on right before it.
@@ -240,4 +251,38 @@ ReadStatus read_history(int fd, const Selection& sel, SessionTable& table, ReadN
         held.may_hold_nul = rest != buffer.end() && may_hold_nul;
         drop_front(buffer, static_cast<std::size_t>(rest - buffer.data()));
     }
+}
+
+ReadStatus read_history_file(int fd, const Selection& sel, SessionTable& table, ReadNotes& notes,
+                             SessionSink sink)
+{
+    // The first bytes tell a compressed file; read, they go to the reader.
+    char first[signature_size];
+    std::size_t got = 0;
+    while (got < sizeof first) {
+        const ssize_t n = ::read(fd, first + got, sizeof first - got);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            pollfd p{fd, POLLIN, 0};
+            if (::poll(&p, 1, -1) >= 0 || errno == EINTR)
+                continue;
+        }
+        if (n < 0)
+            return ReadStatus::read_error;
+        if (n == 0)
+            break;
+        got += static_cast<std::size_t>(n);
+    }
+    const std::string_view first_bytes(first, got);
+    if (compression_of(first_bytes) == Compression::none)
+        return read_history(fd, sel, table, notes, sink, first_bytes);
+    if (!can_decompress())
+        return ReadStatus::compressed;
+    Decompression d;
+    if (!start_decompression(fd, first_bytes, d))
+        return ReadStatus::read_error;
+    const ReadStatus status = read_history(d.fd, sel, table, notes, sink);
+    const bool whole = finish_decompression(d);
+    return whole ? status : ReadStatus::read_error;
 }

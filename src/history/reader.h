@@ -7,9 +7,12 @@
 #include <cstdint>
 
 #include <string>
+#include <string_view>
 #include <vector>
 
-enum class ReadStatus { ok, read_error };
+// How reading ended: the file read to its end, a read that failed, or a
+// compressed file that this build cannot decompress.
+enum class ReadStatus { ok, read_error, compressed };
 
 // How many of the names in a file a notice lists, and how long a name it
 // lists may be.
@@ -33,8 +36,15 @@ struct SessionSink {
     void* context = nullptr;
 };
 
-// Reads fd to its end, adding the sessions that sel selects to table, in
-// file order, or handing them to sink where it has a take. A last line with
-// no line feed is ignored.
+// Reads fd to its end, first_bytes having been read from it already,
+// adding the sessions that sel selects to table, in file order, or handing
+// them to sink where it has a take. A last line with no line feed is
+// ignored. Notes add up over several calls, as over several files.
 ReadStatus read_history(int fd, const Selection& sel, SessionTable& table, ReadNotes& notes,
-                        SessionSink sink = {});
+                        SessionSink sink = {}, std::string_view first_bytes = {});
+
+// The same for a history file as it lies on disk: plain, or compressed by
+// gzip, bzip2, xz or zstd, which it decompresses as it reads. A compressed
+// file that is corrupt or cut short is a read error.
+ReadStatus read_history_file(int fd, const Selection& sel, SessionTable& table, ReadNotes& notes,
+                             SessionSink sink = {});

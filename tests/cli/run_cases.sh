@@ -1,7 +1,7 @@
 #!/bin/sh
 # Runs the golden cases of cases.txt against a qelmar binary.
 #
-#   run_cases.sh QELMAR [--update]
+#   run_cases.sh QELMAR [--update] [--plain]
 #
 # Each case runs in a scratch directory holding its input under its own
 # name, so messages show that name. Its standard output, standard error and
@@ -9,15 +9,26 @@
 # missing) and NAME.rc (0 when missing). The input is the standard input
 # too, for "-" as the history file. Inputs and expected outputs named
 # *.tmpl are templates: {now-N} and {now+N} become the time N seconds from
-# now, {hms:now-N} that time of day in UTC. --update rewrites the expected
-# files of plain (non-template) cases from what the binary prints.
+# now, {hms:now-N} that time of day in UTC. Several inputs are joined by
+# "+": %IN names the first, %IN2 and %IN3 the others. --update rewrites the
+# expected files of plain (non-template) cases from what the binary prints.
+# --plain is for a build that reads no compressed file: where a case has
+# expected/NAME.plain.* files, those are what it must print.
 
 set -u
 LC_ALL=C
 export LC_ALL
 
 qelmar=$1
-update=${2:-}
+shift
+update=
+plain=
+for arg in "$@"; do
+    case $arg in
+    --update) update=1 ;;
+    --plain) plain=1 ;;
+    esac
+done
 here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d "${TMPDIR:-/tmp}/qelmar-cli.XXXXXX") || exit 1
 trap 'chmod -R u+rwx "$work" 2>/dev/null; rm -rf "$work"' EXIT INT TERM
@@ -47,20 +58,28 @@ while read -r name tz input args; do
     dir=$work/$name
     mkdir -p "$dir/dir"
     in=
+    names=
     if [ "$input" != - ]; then
-        case $input in
-        */*) src=$here/../../$input ;;
-        *) src=$here/input/$input ;;
-        esac
-        in=$(basename "${input%.tmpl}")
-        if [ "$in.tmpl" = "$(basename "$input")" ]; then
-            expand "$src" > "$dir/$in"
-        else
-            cp "$src" "$dir/$in"
-        fi
+        for one in $(printf '%s\n' "$input" | tr '+' ' '); do
+            case $one in
+            */*) src=$here/../../$one ;;
+            *) src=$here/input/$one ;;
+            esac
+            file=$(basename "${one%.tmpl}")
+            if [ "$file.tmpl" = "$(basename "$one")" ]; then
+                expand "$src" > "$dir/$file"
+            else
+                cp "$src" "$dir/$file"
+            fi
+            [ -z "$in" ] && in=$file
+            names="$names $file"
+        done
     fi
+    set -- $names
+    in2=${2:-}
+    in3=${3:-}
     [ "$args" = - ] && args=
-    args=$(printf '%s\n' "$args" | sed "s|%IN|$in|g; s|%DIR|dir|g")
+    args=$(printf '%s\n' "$args" | sed "s|%IN3|$in3|g; s|%IN2|$in2|g; s|%IN|$in|g; s|%DIR|dir|g")
     [ "$tz" = - ] && tz=UTC
     (
         cd "$dir" || exit 1
@@ -71,6 +90,9 @@ while read -r name tz input args; do
     )
 
     exp=$here/expected/$name
+    if [ -n "$plain" ] && [ -f "$exp.plain.out" ]; then
+        exp=$exp.plain
+    fi
     if [ -n "$update" ] && [ ! -f "$exp.out.tmpl" ]; then
         cp "$dir/out" "$exp.out"
         if [ -s "$dir/err" ]; then cp "$dir/err" "$exp.err"; else rm -f "$exp.err"; fi

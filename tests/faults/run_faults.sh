@@ -223,6 +223,33 @@ else
     fi
 fi
 
+# A small compressed file that expands to a gigabyte (a run of zeros, and
+# an endless line of another line) is read in bounded memory, in a 120 MB
+# address-space limit.
+if [ -n "$sanitized" ]; then
+    skip compressed-bomb "sanitizer builds reserve far more address space than the limit"
+elif ! command -v zstd > /dev/null 2>&1; then
+    skip compressed-bomb "no zstd to make the file"
+elif ! "$qelmar" -a tcpip "$top/tests/cli/input/history.zst" > /dev/null 2>&1; then
+    skip compressed-bomb "this build reads plain files only"
+else
+    half=536870912
+    {
+        echo "tcpip,2:1/1,1796169600,60,O,0,1,2,3,4,5,6"
+        head -c $half /dev/zero; echo
+        printf 'cuaa1,'; head -c $half /dev/zero | tr '\0' 'y'; echo ",1796169600,60,O,0,1,2,3,4,5,6"
+        echo "tcpip,2:1/2,1796169600,60,I,0,1,2,3,4,5,6"
+    } | zstd -q -c > "$work/bomb.zst"
+    (ulimit -v 120000 && exec "$qelmar" -a tcpip "$work/bomb.zst") > "$work/out" 2> "$work/err"; rc=$?
+    sessions=$(sed -n 's/^Total: *\([0-9]*\) session .*/\1/p' "$work/out")
+    if [ "$rc" = 0 ] && [ "$sessions" = 2 ] && [ ! -s "$work/err" ]; then
+        passed=$((passed + 1))
+    else
+        failed=$((failed + 1)); echo "FAIL compressed-bomb: rc $rc, ${sessions:-no} sessions"; head -3 "$work/err"
+    fi
+    rm -f "$work/bomb.zst"
+fi
+
 # Lines whose rest cannot matter are passed over without being kept: 24 MB
 # of garbage, a line whose text ends at a NUL before 24 MB of zeros, and a
 # 24 MB address of another line, all under a 20 MB address-space limit.

@@ -22,6 +22,7 @@ struct Want {
     std::optional<std::int64_t> until = {};
     bool full_time = false;
     std::vector<std::string_view> ignored = {};
+    std::vector<std::string_view> files = {}; // with --files; else path alone
 };
 
 struct Bad {
@@ -82,6 +83,19 @@ TEST(parse_arguments, classic_arguments_are_taken_from_the_end)
         {{"qelmar", "--version"}, {version}},
         {{"qelmar", "--version", "--help"}, {help}},
         {{"qelmar", "--version", "-a", "tcpip", "h"}, {version}},
+        // Several files, from the front.
+        {{"qelmar", "--files", "-a", "tcpip", "h.1", "h"},
+         {report, ReportScope::all, "tcpip", "", {}, {}, false, {}, {"h.1", "h"}}},
+        {{"qelmar", "--files", "tcpip", "h"},
+         {report, ReportScope::recent, "tcpip", "", {}, {}, false, {}, {"h"}}},
+        {{"qelmar", "tcpip", "--files", "h.2", "h.1", "h"},
+         {report, ReportScope::recent, "tcpip", "", {}, {}, false, {}, {"h.2", "h.1", "h"}}},
+        {{"qelmar", "--files", "-A", "tcpip", "h"},
+         {report, ReportScope::recent, "-A", "", {}, {}, false, {}, {"tcpip", "h"}}},
+        {{"qelmar", "--files", "--all", "tcpip", "h"},
+         {report, ReportScope::all, "tcpip", "", {}, {}, false, {}, {"h"}}},
+        {{"qelmar", "--files", "-a", "tcpip"}, {usage_error}},
+        {{"qelmar", "--files", "tcpip"}, {usage_error}},
     };
     for (const auto& c : cases) {
         RunOptions opts;
@@ -94,7 +108,8 @@ TEST(parse_arguments, classic_arguments_are_taken_from_the_end)
             continue;
         EXPECT_EQ(opts.scope, w.scope) << c.argv.back();
         EXPECT_EQ(opts.line_name, w.line);
-        EXPECT_EQ(std::string_view(opts.history_path), w.path);
+        const std::vector<std::string_view> paths(opts.history_paths.begin(), opts.history_paths.end());
+        EXPECT_EQ(paths, w.files.empty() ? std::vector<std::string_view>{w.path} : w.files);
         EXPECT_EQ(opts.period.since, w.since);
         EXPECT_EQ(opts.period.until, w.until);
         EXPECT_EQ(opts.full_time, w.full_time);
