@@ -189,10 +189,21 @@ int main(int argc, char** argv)
         {"1m-300-fixed", 1000000, 300, 1796169600},
         {"160k-colliding", 160000, 0, 0, "--colliding"},
         {"160k-ordinary", 160000, 0, 0, "--ordinary"},
+        {"10m-3000", 10000000, 3000, 0},
     };
     std::printf("generating inputs in %s\n", dir.c_str());
     for (const Input& in : inputs)
         generate(gen, dir + "/" + in.name, in, now);
+    // The big file compressed as rotated histories are, by the tools that
+    // the pipelines below decompress with.
+    const std::string big = dir + "/10m-3000";
+    if (std::system(("zstd -q -f " + big + " -o " + big + ".zst && gzip -1 -c " + big + " > " + big +
+                     ".gz")
+                        .c_str()) != 0) {
+        std::fprintf(stderr, "qelmar_bench: cannot compress %s (zstd and gzip are needed)\n",
+                     big.c_str());
+        return 2;
+    }
 
     auto file = [&](const char* name) { return dir + "/" + name; };
     // 20,000 names of lines the file lacks, and tcpip: about what one
@@ -223,6 +234,13 @@ int main(int argc, char** argv)
         {"qelmar --summary -a", {qelmar, "--summary", "-a", "tcpip", file("1m-300")}, "1m-300", {}},
         {"qelmar --summary -a (20,001 lines)", {qelmar, "--summary", "-a", many_lines, file("1m-300")},
          "1m-300", {}},
+        {"qelmar -a", {qelmar, "-a", "tcpip", big}, "10m-3000", {}},
+        {"qelmar -a", {qelmar, "-a", "tcpip", big + ".zst"}, "10m-3000.zst", {}},
+        {"zstd -dc | qelmar -a -", {"sh", "-c", "zstd -dc " + big + ".zst | " + qelmar + " -a tcpip -"},
+         "10m-3000.zst", {}},
+        {"qelmar -a", {qelmar, "-a", "tcpip", big + ".gz"}, "10m-3000.gz", {}},
+        {"gzip -dc | qelmar -a -", {"sh", "-c", "gzip -dc " + big + ".gz | " + qelmar + " -a tcpip -"},
+         "10m-3000.gz", {}},
     };
     for (int r = 0; r < runs; ++r) {
         for (Command& c : commands) {
@@ -286,6 +304,10 @@ int main(int argc, char** argv)
     const Command& json_1m = commands[13];
     const Command& summary_1m = commands[14];
     const Command& summary_many_lines = commands[15];
+    const Command& zst_direct = commands[17];
+    const Command& zst_pipeline = commands[18];
+    const Command& gz_direct = commands[19];
+    const Command& gz_pipeline = commands[20];
     std::printf("\ntargets (medians of the ratios within each round)\n");
     check("-a on 1M lines, x wc -l", ratio(all_1m, *wc_of("1m-300")), 20, "");
     check("last 24 h on 1M lines, x wc -l", ratio(recent_1m, *wc_of("1m-300")), 4, "");
@@ -311,6 +333,12 @@ int main(int argc, char** argv)
     // A list is looked up by hash; its 20,000 notices are written too.
     check("--summary -a with 20,001 lines listed, against one", ratio(summary_many_lines, summary_1m),
           1.3, "");
+    // Decompressing on a thread of its own: no slower than a pipeline,
+    // which runs the decompressor as a process of its own.
+    check("-a on 10M lines in zstd, against zstd -dc | qelmar", ratio(zst_direct, zst_pipeline), 1,
+          "");
+    check("-a on 10M lines in gzip, against gzip -dc | qelmar", ratio(gz_direct, gz_pipeline), 1,
+          "");
     std::printf("  (a summary of 100,000,000 piped lines follows: about half a minute)\n");
     std::fflush(stdout);
     const long summary_rss = piped_rss_kib({gen, "100000000", "3000", "1", "36500", std::to_string(now)},

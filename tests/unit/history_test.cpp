@@ -1,3 +1,4 @@
+#include "history/compressed.h"
 #include "history/cpu.h"
 #include "history/history_line.h"
 #include "history/numbers.h"
@@ -430,6 +431,37 @@ TEST(read_history, a_directory_is_a_read_error)
     ReadNotes notes;
     EXPECT_EQ(read_history(fd, selection(Scope::all), sessions, notes), ReadStatus::read_error);
     ::close(fd);
+}
+
+} // namespace
+
+namespace {
+
+// A format is known by its whole signature, never by its first letters.
+TEST(compression_of, whole_signatures_only)
+{
+    using namespace std::string_view_literals;
+    const struct {
+        std::string_view first;
+        Compression want;
+    } cases[] = {
+        {"\x1f\x8b\x08\x00\x00\x00\x00\x00\x00\x03"sv, Compression::gzip},
+        {"\x1f\x8b\x07"sv, Compression::none}, // not deflate
+        {"\x1f\x8b"sv, Compression::none},
+        {"BZh91AY&SY"sv, Compression::bzip2},
+        {"BZh1\x17\x72\x45\x38\x50\x90"sv, Compression::bzip2}, // an empty stream
+        {"BZh9,2:5020/1,179"sv, Compression::none},            // a line named BZh9
+        {"BZh01AY&SY"sv, Compression::none},
+        {"BZh9"sv, Compression::none},
+        {"\xfd\x37\x7a\x58\x5a\x00\x00\x04"sv, Compression::xz},
+        {"\xfd\x37\x7a\x58\x5a"sv, Compression::none},
+        {"\x28\xb5\x2f\xfd\x24\x00"sv, Compression::zstd},
+        {"\x28\xb5\x2f"sv, Compression::none},
+        {"tcpip,2:5020/1,1"sv, Compression::none},
+        {""sv, Compression::none},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(compression_of(c.first), c.want) << c.first;
 }
 
 } // namespace
