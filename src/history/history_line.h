@@ -17,7 +17,7 @@ struct SessionFields {
     std::int64_t start;
     std::int64_t duration;
     std::string_view flags;
-    bool error;
+    std::int32_t error; // the low 32 bits of the error number
     std::int64_t sent;
     std::int64_t received;
 };

@@ -30,7 +30,7 @@ template <class Fields>
         return LineVerdict::dropped;
     if (!fields.number(f.duration))
         return LineVerdict::incomplete;
-    if (f.duration == 0)
+    if (f.duration == 0 && !sel.calls)
         return LineVerdict::dropped;
     // Written out, not looped: each field then has its own place once the
     // splitter is inlined.
@@ -40,7 +40,7 @@ template <class Fields>
         !fields.number(received[1]) || !fields.number(received[2]))
         return LineVerdict::incomplete;
     // Only the low 32 bits of the error number count.
-    f.error = (static_cast<std::uint64_t>(error) & 0xffffffffU) != 0;
+    f.error = static_cast<std::int32_t>(static_cast<std::uint32_t>(static_cast<std::uint64_t>(error)));
     f.sent = wrapping_add(wrapping_add(sent[0], sent[1]), sent[2]);
     f.received = wrapping_add(wrapping_add(received[0], received[1]), received[2]);
     return LineVerdict::selected;

@@ -5,7 +5,8 @@
 // the step from the previous start, duration, sent and received; the signed
 // ones folded so that small magnitudes stay short. A seventh, the session's
 // place among the selected lines, follows only where it is not 0, marked
-// in the lengths: a report of one line stores nothing for it. Lengths up
+// in the lengths: a report of one line stores nothing for it. Where the
+// error mark is set, the error number's four bytes come last. Lengths up
 // front let every number be read with one load and a mask, without a branch
 // per byte. Blocks are never copied as the table grows.
 #include "history/session_table.h"
@@ -18,7 +19,7 @@ namespace {
 // Blocks grow from small to large, so that a short report asks for little.
 constexpr std::size_t first_block = 4 * 1024;
 constexpr std::size_t largest_block = 1024 * 1024;
-constexpr std::size_t max_packed = 2 + 7 * 8;
+constexpr std::size_t max_packed = 2 + 7 * 8 + 4;
 using packing::has_line;
 using packing::lengths;
 // Zeroed bytes kept after the last session, so that the eight-byte load of
@@ -54,7 +55,7 @@ void append_session(SessionTable& table, const Session& s)
     }
     const std::uint64_t values[7] = {
         s.address,
-        std::uint64_t{s.flags} << 1 | (s.error ? 1U : 0U),
+        std::uint64_t{s.flags} << 1 | (s.error != 0 ? 1U : 0U),
         fold(static_cast<std::int64_t>(static_cast<std::uint64_t>(s.start) -
                                        static_cast<std::uint64_t>(table.last_start))),
         fold(s.duration),
@@ -75,6 +76,10 @@ void append_session(SessionTable& table, const Session& s)
     }
     if (numbers == 7)
         control |= has_line;
+    if (s.error != 0) {
+        cpu::store_le(p, static_cast<std::uint32_t>(s.error));
+        p += 4;
+    }
     begin[0] = static_cast<unsigned char>(control);
     begin[1] = static_cast<unsigned char>(control >> 8);
     std::memset(p, 0, tail);

@@ -17,9 +17,9 @@ struct Session {
     std::uint32_t address = 0; // id in addresses
     std::uint32_t flags = 0;   // id in flags
     std::uint32_t line = 0;    // its place among the selected lines
-    bool error = false;        // error number's low 32 bits not all zero
+    std::int32_t error = 0;    // the low 32 bits of the error number; not 0: the E mark
     std::int64_t start = 0;
-    std::int64_t duration = 0; // never 0
+    std::int64_t duration = 0; // 0 only where the calls are reported
     std::int64_t sent = 0;     // the three sent counters, summed
     std::int64_t received = 0; // the three received counters, summed
 
@@ -95,13 +95,17 @@ bool to_next_block(const SessionTable& table, SessionCursor& cursor);
     s.address = static_cast<std::uint32_t>(take(p, control & 3));
     const std::uint64_t flags = take(p, control >> 2 & 3);
     s.flags = static_cast<std::uint32_t>(flags >> 1);
-    s.error = (flags & 1) != 0;
     s.start = static_cast<std::int64_t>(static_cast<std::uint64_t>(cursor.last_start) +
                                         static_cast<std::uint64_t>(unfold(take(p, control >> 4 & 3))));
     s.duration = unfold(take(p, control >> 6 & 3));
     s.sent = unfold(take(p, control >> 8 & 3));
     s.received = unfold(take(p, control >> 10 & 3));
     s.line = (control & has_line) != 0 ? static_cast<std::uint32_t>(take(p, control >> 12 & 3)) : 0;
+    s.error = 0;
+    if ((flags & 1) != 0) {
+        s.error = static_cast<std::int32_t>(cpu::load_le32(p));
+        p += 4;
+    }
     cursor.last_start = s.start;
     cursor.offset = static_cast<std::size_t>(p - base);
     return true;

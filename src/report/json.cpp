@@ -131,7 +131,9 @@ void put_session(Writer& out, LocalTimeCache& clock, const JsonReport& report,
     put_key(out, "flags");
     put_string(out, text_of(table.flags, s.flags));
     put_key(out, "error");
-    out.put(s.error ? "true" : "false");
+    out.put(s.error != 0 ? "true" : "false");
+    put_key(out, "error_number");
+    put_int(out, s.error);
     put_key(out, "traffic");
     put_int(out, session_traffic(s));
     put_key(out, "sent");

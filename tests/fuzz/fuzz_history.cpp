@@ -36,7 +36,7 @@ struct ModelSession {
     std::size_t line;
     std::string address, flags;
     std::int64_t start, duration, sent, received;
-    bool error;
+    std::int32_t error;
 };
 
 struct ModelSystem {
@@ -104,7 +104,7 @@ Model model(const std::string& data, const Selection& sel)
         }
         ModelSession s{static_cast<std::size_t>(named - sel.line_names.begin()), f[1], f[4],
                        start, duration, 0, 0,
-                       (static_cast<std::uint64_t>(number(f[5])) & 0xffffffffU) != 0};
+                       static_cast<std::int32_t>(static_cast<std::uint32_t>(number(f[5])))};
         for (int i = 6; i < 9; ++i)
             s.sent = add(s.sent, number(f[i]));
         for (int i = 9; i < 12; ++i)
@@ -156,7 +156,7 @@ void compare(int fd, const std::string& data, const Selection& sel)
         require(text_of(table.flags, s.flags) == want.flags, "flags");
         require(s.start == want.start && s.duration == want.duration, "start or duration");
         require(s.sent == want.sent && s.received == want.received, "bytes");
-        require(s.error == want.error, "error mark");
+        require(s.error == want.error, "error number");
         require(s.line == want.line, "line");
     }
     require(!next_session(table, cursor, s), "session too many");

@@ -143,6 +143,8 @@ def check_sums(doc):
     if "sessions" in doc:
         assert t["sessions"] == len(doc["sessions"])
         for s in doc["sessions"]:
+            assert s["error"] == (s["error_number"] != 0)
+            assert -(1 << 31) <= s["error_number"] < (1 << 31)
             assert s["traffic"] == wrap(s["sent"] + s["received"])
             assert s["cps"] == trunc_div(s["traffic"], s["online"])
 

@@ -107,16 +107,18 @@ TEST(parse_session_fields, fields)
         std::string_view address;
         std::int64_t start, duration;
         std::string_view flags;
-        bool error;
+        std::int32_t error;
         std::int64_t sent, received;
     } cases[] = {
-        {"tcpip,9:99/1,900,125,I,1,0,0,0,100,100,70\n", "9:99/1", 900, 125, "I", true, 0, 270},
-        {",,tcpip,,9:99/1,,900,,125,I,,1,0,0,0,100,100,70\n", "9:99/1", 900, 125, "I", true, 0, 270},
-        {"tcpip,a b, 900,  125,OI,0,1,2,3,4,5,6,junk\n", "a b", 900, 125, "OI", false, 6, 15},
-        {"tcpip,a,900,125,I,4294967296,0,0,0,0,0,7\r\n", "a", 900, 125, "I", false, 0, 7},
-        {"tcpip,a,900,125,I,-1,0,0,0,0,0,7\n", "a", 900, 125, "I", true, 0, 7},
-        {"tcpip,a,900,125s,XYZ,0,1,1,1,1,1,\n", "a", 900, 125, "XYZ", false, 3, 2},
-        {"tcpip,a,900,1,O,0,9223372036854775807,1,0,0,0,0\n", "a", 900, 1, "O", false,
+        {"tcpip,9:99/1,900,125,I,1,0,0,0,100,100,70\n", "9:99/1", 900, 125, "I", 1, 0, 270},
+        {",,tcpip,,9:99/1,,900,,125,I,,1,0,0,0,100,100,70\n", "9:99/1", 900, 125, "I", 1, 0, 270},
+        {"tcpip,a b, 900,  125,OI,0,1,2,3,4,5,6,junk\n", "a b", 900, 125, "OI", 0, 6, 15},
+        {"tcpip,a,900,125,I,4294967296,0,0,0,0,0,7\r\n", "a", 900, 125, "I", 0, 0, 7},
+        {"tcpip,a,900,125,I,4294967407,0,0,0,0,0,7\r\n", "a", 900, 125, "I", 111, 0, 7},
+        {"tcpip,a,900,125,I,-1,0,0,0,0,0,7\n", "a", 900, 125, "I", -1, 0, 7},
+        {"tcpip,a,900,125,I,2147483648,0,0,0,0,0,7\n", "a", 900, 125, "I", INT32_MIN, 0, 7},
+        {"tcpip,a,900,125s,XYZ,0,1,1,1,1,1,\n", "a", 900, 125, "XYZ", 0, 3, 2},
+        {"tcpip,a,900,1,O,0,9223372036854775807,1,0,0,0,0\n", "a", 900, 1, "O", 0,
          INT64_MIN, 0},
     };
     for (const auto& c : cases) {
@@ -155,7 +157,7 @@ TEST(append_session, packs_and_unpacks_every_value_across_blocks)
             Session s;
             s.address = id;
             s.flags = id ^ 0x7fffffffU;
-            s.error = (id & 1) != 0;
+            s.error = (id & 1) != 0 ? static_cast<std::int32_t>(id) : 0;
             s.start = v;
             s.duration = static_cast<std::int64_t>(0 - static_cast<std::uint64_t>(v));
             s.sent = v ^ round;
