@@ -18,7 +18,21 @@ struct LongOptions {
 
 bool takes_value(std::string_view name)
 {
-    return name == "--since" || name == "--until";
+    return name == "--since" || name == "--until" || name == "--by";
+}
+
+// The unit that a --by value names.
+std::optional<GroupUnit> unit_named(std::string_view name)
+{
+    constexpr struct {
+        std::string_view name;
+        GroupUnit unit;
+    } units[] = {{"hour", GroupUnit::hour},   {"day", GroupUnit::day},   {"week", GroupUnit::week},
+                 {"month", GroupUnit::month}, {"year", GroupUnit::year}, {"line", GroupUnit::line}};
+    for (const auto& u : units)
+        if (u.name == name)
+            return u.unit;
+    return std::nullopt;
 }
 
 // Takes one long option into opts; false, with bad set, for one that is
@@ -28,6 +42,15 @@ bool take_option(std::string_view arg, std::string_view name,
                  std::optional<std::string_view> value, std::int64_t now, RunOptions& opts,
                  LongOptions& given, BadArgument& bad)
 {
+    if (name == "--by" && value) {
+        opts.by = unit_named(*value);
+        if (!opts.by) {
+            bad = {BadArgument::Kind::invalid_unit, *value, {}};
+            return false;
+        }
+        given.any = true;
+        return true;
+    }
     if (takes_value(name)) {
         if (!value) {
             bad = {BadArgument::Kind::missing_value, arg, {}};
@@ -51,7 +74,7 @@ bool take_option(std::string_view arg, std::string_view name,
     } switches[] = {
         {"--all", &given.all, true},         {"--full-time", &opts.full_time, true},
         {"--summary", &opts.summary_only, true}, {"--json", &opts.json, true},
-        {"--files", &opts.files, true},
+        {"--files", &opts.files, true},          {"--calls", &opts.calls, true},
         {"--help", &given.help, false},      {"--version", &given.version, false},
     };
     for (const auto& s : switches) {
@@ -66,6 +89,15 @@ bool take_option(std::string_view arg, std::string_view name,
 }
 
 } // namespace
+
+View view_of(const RunOptions& opts)
+{
+    if (opts.calls)
+        return View::calls;
+    if (opts.by)
+        return View::groups;
+    return opts.summary_only ? View::summary : View::report;
+}
 
 Request parse_arguments(int argc, const char* const* argv, std::int64_t now, RunOptions& opts,
                         BadArgument& bad)
@@ -92,6 +124,10 @@ Request parse_arguments(int argc, const char* const* argv, std::int64_t now, Run
             value = argv[++i];
         if (!take_option(arg, name, value, now, opts, given, bad))
             return Request::bad_argument;
+    }
+    if (opts.by && opts.calls) {
+        bad = {BadArgument::Kind::by_and_calls, {}, {}};
+        return Request::bad_argument;
     }
     if (is_empty(opts.period)) {
         bad = {BadArgument::Kind::empty_period, given.since, given.until};

@@ -1,7 +1,10 @@
 // options.h - what the command line asks for.
 #pragma once
 
+#include "stats/groups.h"
 #include "time/period.h"
+
+#include <optional>
 
 #include <string_view>
 #include <vector>
@@ -17,10 +20,19 @@ struct RunOptions {
     bool summary_only = false; // the summary alone, sessions not kept
     bool json = false;         // the report as one JSON document
     bool files = false;        // the arguments are [-a] name_line hist_file..., from the front
+    std::optional<GroupUnit> by; // the table of groups in place of the report
+    bool calls = false;          // the table of calls in place of the report
     // Arguments that the classic rules pass over: those before the option
     // slot, and the slot itself when it is not exactly "-a".
     std::vector<std::string_view> ignored;
 };
+
+// What a report shows: the summary and the log, the summary alone, a
+// table of groups, or the calls.
+enum class View { report, summary, groups, calls };
+
+// The view that the options ask for.
+View view_of(const RunOptions& opts);
 
 // What the command line asks the run to do: a report, the usage text for
 // too few arguments (an error where long options were given), the help,
@@ -30,7 +42,14 @@ enum class Request { report, usage, usage_error, help, version, bad_argument };
 // Why a command line cannot be followed, and the text at fault: for an
 // empty period, the values of --since (text) and --until (other).
 struct BadArgument {
-    enum class Kind { unknown_option, missing_value, invalid_time, empty_period };
+    enum class Kind {
+        unknown_option,
+        missing_value,
+        invalid_time,
+        empty_period,
+        invalid_unit,
+        by_and_calls
+    };
     Kind kind = Kind::unknown_option;
     std::string_view text;
     std::string_view other;

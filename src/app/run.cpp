@@ -4,6 +4,8 @@
 #include "app/options.h"
 #include "app/when.h"
 #include "history/reader.h"
+#include "report/calls.h"
+#include "report/groups.h"
 #include "report/json.h"
 #include "report/session_log.h"
 #include "report/summary.h"
@@ -59,6 +61,9 @@ void print_help(Writer& out)
             "  --full-time  - the date of each session in the log, with the time.\n"
             "  --summary    - the summary table alone.\n"
             "  --json       - the report as one JSON document.\n"
+            "  --by=UNIT    - traffic by hour, day, week, month, year or line, in place of the tables.\n"
+            "  --calls      - each system's calls, failed calls and latest good call.\n"
+            "  --files      - [-a] name_line hist_file...: several files as one history.\n"
             "  --help       - this text.\n"
             "  --version    - the version.\n"
             "  A value may also follow its option as the next argument: --since WHEN.\n"
@@ -80,6 +85,13 @@ void print_bad_argument(int fd, const BadArgument& bad)
     case BadArgument::Kind::invalid_time:
         put_message(fd, "Invalid time '", bad.text, "'.\n");
         put_message(fd, "Times: ", when_forms, ".\n");
+        break;
+    case BadArgument::Kind::invalid_unit:
+        put_message(fd, "Invalid unit '", bad.text, "'.\n");
+        put_message(fd, "Units: hour, day, week, month, year, line.\n");
+        break;
+    case BadArgument::Kind::by_and_calls:
+        put_message(fd, "Options '--by' and '--calls' cannot be combined.\n");
         break;
     case BadArgument::Kind::empty_period:
         put_message(fd, "Empty period: '", bad.text, "' is after '");
@@ -247,28 +259,49 @@ bool open_histories(const RunOptions& opts, HistoryFiles& files, int err_fd)
 
 // What reading the history gives the printers.
 struct Collected {
-    SessionTable sessions; // in file order, unless only the summary is printed
-    bool sessions_kept = true;
-    SystemTable systems; // in address order
+    View view = View::report;
+    SessionTable sessions; // in file order where the log is printed; else texts only
+    SystemTable systems;   // in address order
+    std::vector<Group> groups;
+    CallSums calls;
     std::uint64_t session_count = 0;
     ReadNotes notes;
 };
 
-// Reads the history files one after the other, as one history, and sums
-// its systems: from the kept sessions, or, where the summary is all, as
-// each session comes, keeping none. False, having said why, when a file
-// cannot be read.
+// The sink that sums each session into sums as it comes.
+template <class Sums, void (*add)(Sums&, const SessionTable&, const Session&)>
+SessionSink sink_into(Sums& sums)
+{
+    return {[](void* context, const SessionTable& table, const Session& s) {
+                add(*static_cast<Sums*>(context), table, s);
+            },
+            &sums};
+}
+
+// Reads the history files one after the other, as one history. The
+// report's log keeps the sessions; every other view sums them as they come
+// and keeps none. False, having said why, when a file cannot be read.
 bool collect(const HistoryFiles& files, const RunOptions& opts, const Selection& sel, Collected& c,
              int err_fd)
 {
-    c.sessions_kept = !opts.summary_only;
-    SystemSums sums;
+    c.view = view_of(opts);
+    SystemSums system_sums;
+    GroupSums group_sums;
+    group_sums.unit = opts.by.value_or(GroupUnit::day);
     SessionSink sink;
-    if (!c.sessions_kept)
-        sink = {[](void* sums, const SessionTable& table, const Session& s) {
-                    add_session(*static_cast<SystemSums*>(sums), table, s);
-                },
-                &sums};
+    switch (c.view) {
+    case View::report:
+        break;
+    case View::summary:
+        sink = sink_into<SystemSums, add_session>(system_sums);
+        break;
+    case View::groups:
+        sink = sink_into<GroupSums, add_to_group>(group_sums);
+        break;
+    case View::calls:
+        sink = sink_into<CallSums, add_call>(c.calls);
+        break;
+    }
     for (std::size_t i = 0; i < files.fds.size(); ++i) {
         const char* path = opts.history_paths[i];
         switch (read_history_file(files.fds[i], sel, c.sessions, c.notes, sink)) {
@@ -283,31 +316,59 @@ bool collect(const HistoryFiles& files, const RunOptions& opts, const Selection&
             return false;
         }
     }
-    c.systems = c.sessions_kept ? build_system_stats(c.sessions) : std::move(sums.systems);
-    c.session_count = c.sessions_kept ? c.sessions.count : sums.sessions;
+    switch (c.view) {
+    case View::report:
+        c.systems = build_system_stats(c.sessions);
+        c.session_count = c.sessions.count;
+        break;
+    case View::summary:
+        c.systems = std::move(system_sums.systems);
+        c.session_count = system_sums.sessions;
+        break;
+    case View::groups:
+        c.session_count = group_sums.sessions;
+        c.groups = group_rows(std::move(group_sums), sel.line_names);
+        break;
+    case View::calls:
+        c.session_count = c.calls.calls;
+        sort_calls(c.calls.systems);
+        break;
+    }
     if (c.systems.size() > 1)
         sort_systems(c.systems);
     return true;
 }
 
-// Prints the report: the JSON document, or the summary and, where the
-// sessions were kept, the log.
+// Prints the report in the view and the form that the options ask for.
 void print_report(Writer& out, const RunOptions& opts, const Selection& sel,
                   const std::optional<Period>& period, const Collected& c)
 {
-    const SessionTable* sessions = c.sessions_kept ? &c.sessions : nullptr;
+    const bool log = c.view == View::report;
     if (opts.json) {
         JsonReport report{version_text, opts.line_name, {}, {}, sel.line_names, c.notes.skipped};
         if (period) {
             report.from = period->since;
             report.to = period->until;
         }
-        print_json(out, report, c.systems, c.session_count, sessions);
+        if (c.view == View::groups)
+            print_json_groups(out, report, c.groups, *opts.by, c.session_count);
+        else if (c.view == View::calls)
+            print_json_calls(out, report, c.calls.systems, c.calls.calls, c.calls.failed);
+        else
+            print_json(out, report, c.systems, c.session_count, log ? &c.sessions : nullptr);
         return;
     }
-    print_summary(out, c.systems, c.session_count, sessions != nullptr);
-    if (sessions != nullptr)
-        print_session_log(out, *sessions, version_text, opts.full_time);
+    if (c.view == View::groups) {
+        print_groups(out, c.groups, *opts.by, sel.line_names, c.session_count);
+        return;
+    }
+    if (c.view == View::calls) {
+        print_calls(out, c.calls.systems, c.calls.calls, c.calls.failed);
+        return;
+    }
+    print_summary(out, c.systems, c.session_count, log);
+    if (log)
+        print_session_log(out, c.sessions, version_text, opts.full_time);
 }
 
 // Writes out the report, then the notices. Returns the exit status.
@@ -365,7 +426,8 @@ int run(int argc, const char* const* argv, int out_fd, int err_fd, Clock clock)
 
     const std::optional<Period> period =
         reported_period(opts.period, opts.scope == ReportScope::all, first, second);
-    const Selection sel = selection_of(opts.line_name, period);
+    Selection sel = selection_of(opts.line_name, period);
+    sel.calls = opts.calls;
     Collected collected;
     if (!collect(files, opts, sel, collected, err_fd))
         return 1;

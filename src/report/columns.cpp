@@ -142,20 +142,29 @@ char* format_rate(char* p, std::int64_t v)
     return format_scaled(p, v, 100000);
 }
 
+char* format_year(char* p, std::int64_t year)
+{
+    // As printf's %04d: a minus sign counts toward the width.
+    if (year < 0) {
+        *p++ = '-';
+        return format_uint(p, 0 - as_unsigned(year), 3, '0');
+    }
+    return format_uint(p, as_unsigned(year), 4, '0');
+}
+
 char* format_date(char* p, std::int64_t day)
 {
     const CivilDate d = civil_from_days(day);
-    // As printf's %04d: a minus sign counts toward the width.
-    if (d.year < 0) {
-        *p++ = '-';
-        p = format_uint(p, as_unsigned(0 - d.year), 3, '0');
-    } else {
-        p = format_uint(p, as_unsigned(d.year), 4, '0');
-    }
+    p = format_year(p, d.year);
     *p++ = '-';
     p = put_two_digits(p, static_cast<unsigned>(d.month));
     *p++ = '-';
     return put_two_digits(p, static_cast<unsigned>(d.day));
+}
+
+char* format_two_digits(char* p, int value)
+{
+    return put_two_digits(p, static_cast<unsigned>(value));
 }
 
 char* format_clock(char* p, int hour, int minute, int second)

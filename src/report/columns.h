@@ -57,6 +57,12 @@ inline void print_address(Writer& out, std::string_view address)
 // then "-MM-DD".
 inline constexpr std::size_t date_max = 24;
 
+// A year as "%04d" prints it; at most date_max bytes.
+char* format_year(char* p, std::int64_t year);
+
+// 0 to 99 in two digits.
+char* format_two_digits(char* p, int value);
+
 // A day (days since 1970-01-01) as its date, "%04d-%02d-%02d" of year,
 // month and day; at most date_max bytes.
 char* format_date(char* p, std::int64_t day);

@@ -2,6 +2,7 @@
 #include "report/json.h"
 
 #include "report/columns.h"
+#include "report/groups.h"
 #include "time/local_time.h"
 #include "report/rates.h"
 
@@ -145,10 +146,8 @@ void put_session(Writer& out, LocalTimeCache& clock, const JsonReport& report,
     out.put('}');
 }
 
-} // namespace
-
-void print_json(Writer& out, const JsonReport& report, const SystemTable& systems,
-                std::uint64_t session_count, const SessionTable* sessions)
+// The members before the tables: the version, the line and the window.
+void put_head(Writer& out, const JsonReport& report)
 {
     out.put("{\"version\": ");
     put_string(out, report.version);
@@ -159,19 +158,50 @@ void print_json(Writer& out, const JsonReport& report, const SystemTable& system
     put_bound(out, report.from);
     out.put(", \"to\": ");
     put_bound(out, report.to);
-    out.put("},\n\"systems\": [\n");
+    out.put("},\n");
+}
+
+// The member after the tables, and the end of the document.
+void put_tail(Writer& out, const JsonReport& report)
+{
+    out.put("\"skipped\": ");
+    out.put_uint(report.skipped, 1);
+    out.put("}\n");
+}
+
+// A start "{"start": N, "time": "..."}", or null for none.
+void put_start(Writer& out, LocalTimeCache& clock, const std::optional<std::int64_t>& start)
+{
+    if (!start) {
+        out.put("null");
+        return;
+    }
+    out.put("{\"start\": ");
+    put_int(out, *start);
+    out.put(", \"time\": ");
+    put_local_time(out, clock, *start);
+    out.put('}');
+}
+
+} // namespace
+
+void print_json(Writer& out, const JsonReport& report, const SystemTable& systems,
+                std::uint64_t session_count, const SessionTable* sessions)
+{
+    put_head(out, report);
+    out.put("\"systems\": [\n");
     SystemTotals totals;
     for (std::size_t i = 0; i < systems.size(); ++i) {
         const SystemStats& sys = systems[i];
         add_system(totals, sys);
         out.put("{\"address\": ");
         put_string(out, sys.address);
-        put_sums(out, sys.sums.sessions, sys.sums, system_rate(sys));
+        put_sums(out, sys.sums.sessions, sys.sums, rate_of(sys.sums));
         out.put(i + 1 < systems.size() ? "},\n" : "}\n");
     }
     out.put("],\n\"totals\": {\"systems\": ");
     out.put_uint(totals.systems, 1);
-    put_sums(out, session_count, totals.sums, totals_rate(totals));
+    put_sums(out, session_count, totals.sums, totals_rate(totals.sums));
     out.put("},\n");
     if (sessions != nullptr) {
         out.put("\"sessions\": [\n");
@@ -186,7 +216,68 @@ void print_json(Writer& out, const JsonReport& report, const SystemTable& system
         });
         out.put("],\n");
     }
-    out.put("\"skipped\": ");
-    out.put_uint(report.skipped, 1);
-    out.put("}\n");
+    put_tail(out, report);
+}
+
+void print_json_groups(Writer& out, const JsonReport& report, const std::vector<Group>& rows,
+                       GroupUnit unit, std::uint64_t session_count)
+{
+    put_head(out, report);
+    out.put("\"groups\": [\n");
+    Sums totals;
+    char label[group_label_max];
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const Group& g = rows[i];
+        add_sums(totals, g.sums);
+        out.put("{\"group\": ");
+        put_string(out, group_label(g, unit, report.line_names, label));
+        put_key(out, "from");
+        put_bound(out, g.from);
+        put_key(out, "to");
+        put_bound(out, g.to);
+        put_sums(out, g.sums.sessions, g.sums, rate_of(g.sums));
+        out.put(i + 1 < rows.size() ? "},\n" : "}\n");
+    }
+    out.put("],\n\"totals\": {\"groups\": ");
+    out.put_uint(rows.size(), 1);
+    put_sums(out, session_count, totals, totals_rate(totals));
+    out.put("},\n");
+    put_tail(out, report);
+}
+
+void print_json_calls(Writer& out, const JsonReport& report, const std::vector<CallStats>& systems,
+                      std::uint64_t calls, std::uint64_t failed)
+{
+    put_head(out, report);
+    out.put("\"calls\": [\n");
+    LocalTimeCache clock;
+    for (std::size_t i = 0; i < systems.size(); ++i) {
+        const CallStats& c = systems[i];
+        out.put("{\"address\": ");
+        put_string(out, c.address);
+        put_key(out, "calls");
+        out.put_uint(c.calls, 1);
+        put_key(out, "failed");
+        out.put_uint(c.failed, 1);
+        put_key(out, "last_call");
+        put_start(out, clock, c.last_call);
+        put_key(out, "last_good");
+        put_start(out, clock, c.last_good);
+        put_key(out, "last_failed");
+        put_start(out, clock, c.last_failed);
+        put_key(out, "last_error");
+        if (c.last_failed)
+            put_int(out, c.last_error);
+        else
+            out.put("null");
+        out.put(i + 1 < systems.size() ? "},\n" : "}\n");
+    }
+    out.put("],\n\"totals\": {\"systems\": ");
+    out.put_uint(systems.size(), 1);
+    put_key(out, "calls");
+    out.put_uint(calls, 1);
+    put_key(out, "failed");
+    out.put_uint(failed, 1);
+    out.put("},\n");
+    put_tail(out, report);
 }

@@ -3,6 +3,8 @@
 
 #include "history/session_table.h"
 #include "report/writer.h"
+#include "stats/calls.h"
+#include "stats/groups.h"
 #include "stats/stats.h"
 
 #include <cstdint>
@@ -24,3 +26,13 @@ struct JsonReport {
 // to a line. Every number is exact; every string keeps each of its bytes.
 void print_json(Writer& out, const JsonReport& report, const SystemTable& systems,
                 std::uint64_t session_count, const SessionTable* sessions);
+
+// Prints the document of a table of groups: "groups" in place of the
+// systems and sessions, each with its label, its span and its sums.
+void print_json_groups(Writer& out, const JsonReport& report, const std::vector<Group>& rows,
+                       GroupUnit unit, std::uint64_t session_count);
+
+// Prints the document of the calls: "calls" in place of the systems and
+// sessions.
+void print_json_calls(Writer& out, const JsonReport& report, const std::vector<CallStats>& systems,
+                      std::uint64_t calls, std::uint64_t failed);

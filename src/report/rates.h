@@ -21,15 +21,15 @@ inline std::int64_t session_rate(const Session& s)
     return divide_rate(session_traffic(s), s.duration);
 }
 
-// The rate of a system's row.
-inline std::int64_t system_rate(const SystemStats& sys)
+// The rate of a row of sums: a system's, or a group's.
+inline std::int64_t rate_of(const Sums& sums)
 {
-    return divide_rate(traffic_of(sys.sums), sys.sums.online);
+    return divide_rate(traffic_of(sums), sums.online);
 }
 
-// The rate of the totals line: no traffic is rate 0, without dividing.
-inline std::int64_t totals_rate(const SystemTotals& totals)
+// The rate of a totals line: no traffic is rate 0, without dividing.
+inline std::int64_t totals_rate(const Sums& totals)
 {
-    const std::int64_t traffic = traffic_of(totals.sums);
-    return traffic == 0 ? 0 : divide_rate(traffic, totals.sums.online);
+    const std::int64_t traffic = traffic_of(totals);
+    return traffic == 0 ? 0 : divide_rate(traffic, totals.online);
 }

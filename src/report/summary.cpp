@@ -25,18 +25,46 @@ void print_middle(Writer& out, const Sums& t)
     print_size(out, t.received);
 }
 
-// Prints one system's row: the totals of that system alone.
-void print_row(Writer& out, const SystemStats& sys)
+// Prints one row: a label in the address column, then the sums.
+void print_row(Writer& out, std::string_view label, const Sums& sums)
 {
-    print_address(out, sys.address);
-    out.put_uint(sys.sums.sessions, 3);
+    print_address(out, label);
+    out.put_uint(sums.sessions, 3);
     out.put(' ');
-    print_middle(out, sys.sums);
-    print_rate(out, system_rate(sys));
+    print_middle(out, sums);
+    print_rate(out, rate_of(sums));
     out.put('\n');
 }
 
 } // namespace
+
+void print_sums_heading(Writer& out, std::string_view first_column)
+{
+    out.put_field_left(first_column, 16);
+    out.put(heading.substr(16));
+    out.put(rule);
+}
+
+void print_sums_row(Writer& out, std::string_view label, const Sums& sums)
+{
+    print_row(out, label, sums);
+}
+
+void print_sums_totals(Writer& out, std::uint64_t rows, std::string_view unit,
+                       std::uint64_t session_count, const Sums& totals)
+{
+    out.put(rule);
+    out.put("Total: ");
+    out.put_uint(rows, 3);
+    out.put(' ');
+    out.put(unit);
+    out.put(' ');
+    out.put_uint(session_count, 3);
+    out.put(' ');
+    print_middle(out, totals);
+    print_rate(out, totals_rate(totals));
+    out.put('\n');
+}
 
 void print_summary(Writer& out, const SystemTable& systems, std::uint64_t session_count,
                    bool blank_line_after)
@@ -49,17 +77,10 @@ void print_summary(Writer& out, const SystemTable& systems, std::uint64_t sessio
     for_each_ahead<8>(
         systems, [](const SystemStats& sys) { return sys.address.data(); },
         [&](const SystemStats& sys) {
-            print_row(out, sys);
+            print_row(out, sys.address, sys.sums);
             add_system(totals, sys);
         });
-    out.put(rule);
-
-    out.put("Total: ");
-    out.put_uint(totals.systems, 3);
-    out.put(" sys. ");
-    out.put_uint(session_count, 3);
-    out.put(' ');
-    print_middle(out, totals.sums);
-    print_rate(out, totals_rate(totals));
-    out.put(blank_line_after ? "\n\n" : "\n");
+    print_sums_totals(out, totals.systems, "sys.", session_count, totals.sums);
+    if (blank_line_after)
+        out.put('\n');
 }

@@ -5,9 +5,23 @@
 #include "stats/stats.h"
 
 #include <cstdint>
+#include <string_view>
 
 // Prints one row per system, in table order, then the totals line and,
 // unless the summary ends the report, an empty line; session_count is the
 // number of sessions in the report.
 void print_summary(Writer& out, const SystemTable& systems, std::uint64_t session_count,
                    bool blank_line_after = true);
+
+// The summary's heading with first_column in place of "Address", and the
+// rule under it.
+void print_sums_heading(Writer& out, std::string_view first_column);
+
+// One row of the summary's columns: a label in the address column, then
+// the sums.
+void print_sums_row(Writer& out, std::string_view label, const Sums& sums);
+
+// The rule and the totals line: the rows counted in a unit of four letters
+// ("sys.", "days", ...), the sessions, and the sums over all rows.
+void print_sums_totals(Writer& out, std::uint64_t rows, std::string_view unit,
+                       std::uint64_t session_count, const Sums& totals);

@@ -25,35 +25,27 @@ void make_room(SystemSums& sums, const SessionTable& table, std::uint32_t addres
         sys.address = text_of(table.addresses, id);
         sums.systems.push_back(sys);
     }
-    for (auto id = static_cast<std::uint32_t>(sums.directions.size()); id <= flags; ++id) {
-        const std::string_view letters = text_of(table.flags, id);
-        sums.directions.push_back(static_cast<unsigned char>((has_letter(letters, 'I') ? 1 : 0) |
-                                                             (has_letter(letters, 'O') ? 2 : 0)));
-    }
+    if (flags >= sums.directions.size())
+        learn_directions(sums.directions, table, flags);
 }
 
-// Adds s into its system, which has its place. Inlined into the loops that
-// call it: the call cost 2% of a whole-file report.
+// Adds s into its system, which has its place.
 [[gnu::always_inline]] inline void add_to_system(SystemStats* systems,
                                                  const unsigned char* directions, const Session& s)
 {
-    Sums& sys = systems[s.address].sums;
-    const unsigned direction = directions[s.flags];
-    sys.online = wrapping_add(sys.online, s.duration);
-    sys.sent = wrapping_add(sys.sent, s.sent);
-    sys.received = wrapping_add(sys.received, s.received);
-    ++sys.sessions;
-    if (direction & 1) {
-        ++sys.in_sessions;
-        sys.in_online = wrapping_add(sys.in_online, s.duration);
-    }
-    if (direction & 2) {
-        ++sys.out_sessions;
-        sys.out_online = wrapping_add(sys.out_online, s.duration);
-    }
+    add_to_sums(systems[s.address].sums, s, directions[s.flags]);
 }
 
 } // namespace
+
+void learn_directions(Directions& directions, const SessionTable& table, std::uint32_t flags)
+{
+    for (auto id = static_cast<std::uint32_t>(directions.size()); id <= flags; ++id) {
+        const std::string_view letters = text_of(table.flags, id);
+        directions.push_back(static_cast<unsigned char>((has_letter(letters, 'I') ? incoming : 0) |
+                                                        (has_letter(letters, 'O') ? outgoing : 0)));
+    }
+}
 
 void add_session(SystemSums& sums, const SessionTable& table, const Session& s)
 {

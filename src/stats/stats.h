@@ -32,6 +32,42 @@ inline std::int64_t traffic_of(const Sums& sums)
 // Adds more into sums.
 void add_sums(Sums& sums, const Sums& more);
 
+// The direction letters of a session: I (1) and O (2) among its flags.
+inline constexpr unsigned incoming = 1, outgoing = 2;
+
+// Adds one session into sums, with its direction letters. Inlined into the
+// loops that call it: the call cost 2% of a whole-file report.
+[[gnu::always_inline]] inline void add_to_sums(Sums& sums, const Session& s, unsigned direction)
+{
+    sums.online = wrapping_add(sums.online, s.duration);
+    sums.sent = wrapping_add(sums.sent, s.sent);
+    sums.received = wrapping_add(sums.received, s.received);
+    ++sums.sessions;
+    if (direction & incoming) {
+        ++sums.in_sessions;
+        sums.in_online = wrapping_add(sums.in_online, s.duration);
+    }
+    if (direction & outgoing) {
+        ++sums.out_sessions;
+        sums.out_online = wrapping_add(sums.out_online, s.duration);
+    }
+}
+
+// The direction letters of each flags text, by its id, learnt as new ids
+// come.
+using Directions = std::vector<unsigned char>;
+
+// Learns the direction letters of every flags text up to the id flags.
+void learn_directions(Directions& directions, const SessionTable& table, std::uint32_t flags);
+
+// The direction letters of the flags text with this id in table.
+inline unsigned direction_of(Directions& directions, const SessionTable& table, std::uint32_t flags)
+{
+    if (flags >= directions.size())
+        learn_directions(directions, table, flags);
+    return directions[flags];
+}
+
 // The totals of one remote system.
 struct SystemStats {
     std::string_view address;
@@ -48,8 +84,8 @@ SystemTable build_system_stats(const SessionTable& sessions);
 
 // The systems' sums as sessions come, without keeping the sessions.
 struct SystemSums {
-    SystemTable systems;                   // by address id
-    std::vector<unsigned char> directions; // by flags id: I (1) and O (2) among the letters
+    SystemTable systems;   // by address id
+    Directions directions; // by flags id
     std::uint64_t sessions = 0;
 };
 

@@ -88,10 +88,29 @@ std::vector<std::pair<std::int64_t, std::int64_t>> stretches_near(ClockProbe& cl
     return forward_stretches(clock, as_utc - reach, as_utc + reach);
 }
 
+// The instant that shows w where the clock runs evenly, by one offset,
+// for two days each way: w read as UTC less that offset. Three conversions
+// instead of a search; none where the clock changes near w.
+std::optional<std::int64_t> even_instant(const LocalReading& w)
+{
+    const std::int64_t as_utc = local_seconds(w.day, w.hour, w.minute, w.second);
+    LocalTime before, at, after;
+    if (!convert_local_time(as_utc - reach, before) || !convert_local_time(as_utc + reach, after) ||
+        before.utc_offset != after.utc_offset)
+        return std::nullopt;
+    const std::int64_t t = as_utc - before.utc_offset;
+    if (!convert_local_time(t, at) || at.utc_offset != before.utc_offset ||
+        LocalReading{at.day, at.hour, at.minute, at.second} != w)
+        return std::nullopt;
+    return t;
+}
+
 } // namespace
 
 std::optional<std::int64_t> first_instant_from(const LocalReading& w)
 {
+    if (const auto t = even_instant(w))
+        return t;
     ClockProbe clock;
     std::optional<std::int64_t> found;
     for (const auto& [from, to] : stretches_near(clock, w)) {
@@ -107,6 +126,8 @@ std::optional<std::int64_t> first_instant_from(const LocalReading& w)
 
 std::optional<std::int64_t> last_instant_until(const LocalReading& w)
 {
+    if (const auto t = even_instant(w))
+        return t;
     ClockProbe clock;
     std::optional<std::int64_t> found;
     const auto stretches = stretches_near(clock, w);
@@ -133,4 +154,21 @@ std::optional<std::int64_t> last_instant_of_day(std::int64_t day)
     if (!next)
         return std::nullopt;
     return *next - 1;
+}
+
+std::optional<std::pair<std::int64_t, std::int64_t>> hour_around(std::int64_t t)
+{
+    LocalTime at;
+    if (!convert_local_time(t, at))
+        return std::nullopt;
+    // Clock changes lie hours apart, so the hour's instants are one run
+    // within two hours of t.
+    const auto in_hour = [&](std::int64_t u) {
+        LocalTime l;
+        return convert_local_time(u, l) && l.day == at.day && l.hour == at.hour &&
+               l.utc_offset == at.utc_offset;
+    };
+    const std::int64_t first = first_where(t - 7200, t, in_hour);
+    const std::int64_t last = first_where(t, t + 7200, [&](std::int64_t u) { return !in_hour(u); }) - 1;
+    return std::pair{first, last};
 }

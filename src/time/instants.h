@@ -5,6 +5,7 @@
 #include <compare>
 #include <cstdint>
 #include <optional>
+#include <utility>
 
 // A reading of the local clock: day (since 1970-01-01), hour, minute,
 // second (60 for a leap second), compared in that order.
@@ -26,3 +27,9 @@ std::optional<std::int64_t> last_instant_until(const LocalReading& w);
 // instant its date is shown to the second before the next day begins.
 std::optional<std::int64_t> first_instant_of_day(std::int64_t day);
 std::optional<std::int64_t> last_instant_of_day(std::int64_t day);
+
+// The first and the last instant of the local hour that the clock shows at
+// t: the stretch around t over which it shows that date and hour with the
+// same offset from UTC, so that an hour shown twice, where the clock is set
+// back, is two. None where the host cannot convert t.
+std::optional<std::pair<std::int64_t, std::int64_t>> hour_around(std::int64_t t);
