@@ -234,6 +234,8 @@ int main(int argc, char** argv)
         {"qelmar --summary -a", {qelmar, "--summary", "-a", "tcpip", file("1m-300")}, "1m-300", {}},
         {"qelmar --summary -a (20,001 lines)", {qelmar, "--summary", "-a", many_lines, file("1m-300")},
          "1m-300", {}},
+        {"qelmar --by=day -a", {qelmar, "--by=day", "-a", "tcpip", file("1m-300")}, "1m-300", {}},
+        {"qelmar --calls -a", {qelmar, "--calls", "-a", "tcpip", file("1m-300")}, "1m-300", {}},
         {"qelmar -a", {qelmar, "-a", "tcpip", big}, "10m-3000", {}},
         {"qelmar -a", {qelmar, "-a", "tcpip", big + ".zst"}, "10m-3000.zst", {}},
         {"zstd -dc | qelmar -a -", {"sh", "-c", "zstd -dc " + big + ".zst | " + qelmar + " -a tcpip -"},
@@ -304,10 +306,12 @@ int main(int argc, char** argv)
     const Command& json_1m = commands[13];
     const Command& summary_1m = commands[14];
     const Command& summary_many_lines = commands[15];
-    const Command& zst_direct = commands[17];
-    const Command& zst_pipeline = commands[18];
-    const Command& gz_direct = commands[19];
-    const Command& gz_pipeline = commands[20];
+    const Command& by_day_1m = commands[16];
+    const Command& calls_1m = commands[17];
+    const Command& zst_direct = commands[19];
+    const Command& zst_pipeline = commands[20];
+    const Command& gz_direct = commands[21];
+    const Command& gz_pipeline = commands[22];
     std::printf("\ntargets (medians of the ratios within each round)\n");
     check("-a on 1M lines, x wc -l", ratio(all_1m, *wc_of("1m-300")), 20, "");
     check("last 24 h on 1M lines, x wc -l", ratio(recent_1m, *wc_of("1m-300")), 4, "");
@@ -333,18 +337,31 @@ int main(int argc, char** argv)
     // A list is looked up by hash; its 20,000 notices are written too.
     check("--summary -a with 20,001 lines listed, against one", ratio(summary_many_lines, summary_1m),
           1.3, "");
+    // Groups and calls are summed as the lines are read, as the summary is.
+    check("--by=day -a on 1M lines, against --summary -a", ratio(by_day_1m, summary_1m), 1.2, "");
+    check("--calls -a on 1M lines, against --summary -a", ratio(calls_1m, summary_1m), 1.2, "");
     // Decompressing on a thread of its own: no slower than a pipeline,
     // which runs the decompressor as a process of its own.
     check("-a on 10M lines in zstd, against zstd -dc | qelmar", ratio(zst_direct, zst_pipeline), 1,
           "");
     check("-a on 10M lines in gzip, against gzip -dc | qelmar", ratio(gz_direct, gz_pipeline), 1,
           "");
-    std::printf("  (a summary of 100,000,000 piped lines follows: about half a minute)\n");
+    std::printf("  (three reports of 100,000,000 piped lines follow: about half a minute each)\n");
     std::fflush(stdout);
     const long summary_rss = piped_rss_kib({gen, "100000000", "3000", "1", "36500", std::to_string(now)},
                                            {qelmar, "--summary", "-a", "tcpip", "-"});
     check("peak RSS of --summary -a on 100M lines, 3,000 systems",
           static_cast<double>(summary_rss) / 1024, 16, " MiB");
+    const std::vector<std::string> hundred_million = {gen, "100000000", "3000", "1", "36500",
+                                                      std::to_string(now)};
+    check("peak RSS of --by=day -a on 100M lines, 3,000 systems",
+          static_cast<double>(piped_rss_kib(hundred_million, {qelmar, "--by=day", "-a", "tcpip", "-"})) /
+              1024,
+          16, " MiB");
+    check("peak RSS of --calls -a on 100M lines, 3,000 systems",
+          static_cast<double>(piped_rss_kib(hundred_million, {qelmar, "--calls", "-a", "tcpip", "-"})) /
+              1024,
+          16, " MiB");
     check("peak RSS of -a on 1M lines", static_cast<double>(commands[3].max_rss_kib) / 1024, 64,
           " MiB");
     check("peak RSS of the last 24 h on 1M lines",

@@ -69,6 +69,24 @@ Group new_group(GroupUnit unit, const GroupKey& key, std::int64_t start)
     return g;
 }
 
+// The fewest seconds a group of the unit commonly lasts: a bound on how
+// many groups a span holds.
+double shortest_seconds(GroupUnit unit)
+{
+    switch (unit) {
+    case GroupUnit::hour:
+        return 3600;
+    case GroupUnit::day:
+        return 86400;
+    case GroupUnit::week:
+        return 7 * 86400;
+    case GroupUnit::month:
+        return 28 * 86400;
+    default:
+        return 365 * 86400;
+    }
+}
+
 // The group that begins at t, right after another; none where the host
 // cannot convert t.
 std::optional<Group> group_at(GroupUnit unit, std::int64_t t)
@@ -93,8 +111,13 @@ std::vector<Group> time_rows(GroupSums&& sums)
     }
     std::sort(known.begin(), known.end(),
               [](const Group& a, const Group& b) { return a.from < b.from; });
-    // Each next group begins the second after the one before it ends.
+    // Each next group begins the second after the one before it ends. A
+    // span that holds far more groups than can be listed is not walked.
     bool whole = std::all_of(known.begin(), known.end(), [](const Group& g) { return g.from && g.to; });
+    if (whole && !known.empty()) {
+        const auto span = static_cast<double>(*known.back().to) - static_cast<double>(*known.front().from);
+        whole = span / shortest_seconds(sums.unit) <= 2.0 * max_group_rows;
+    }
     for (std::size_t i = 0; whole && i < known.size(); ++i) {
         while (whole && !rows.empty() && *rows.back().to + 1 < *known[i].from) {
             const auto next = group_at(sums.unit, *rows.back().to + 1);

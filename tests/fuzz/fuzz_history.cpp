@@ -296,6 +296,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
         {"qelmar", "--since=2026-11-20", "--until=2026-11-29T12:00", "--full-time", "tcpip", path},
         {"qelmar", "--json", "-a", "tcpip,cuaa1", path},
         {"qelmar", "--json", "--summary", "tcpip", path},
+        {"qelmar", "--by=hour", "-a", "tcpip", path},
+        {"qelmar", "--by=week", "--json", "--since=2026-11-20", "tcpip,cuaa1", path},
+        {"qelmar", "--by=line", "-a", "tcpip,cuaa1,", path},
+        {"qelmar", "--calls", "-a", "tcpip", path},
+        {"qelmar", "--calls", "--json", "tcpip,cuaa1", path},
     };
     for (const auto& argv : runs)
         require(run(static_cast<int>(argv.size()), argv.data(), sink_fd, sink_fd, fixed_clock) == 0,

@@ -32,6 +32,16 @@ CASES = [
     ("Europe/Amsterdam", os.path.join(inputs, "autumn.hist"), ["--until=2026-11-01"], "tcpip"),
     ("UTC", example, ["--summary", "-a"], "tcpip"),
     ("UTC", example, [], "tcpip"),  # the last 24 hours: nothing, here
+    # Tables of groups and of calls.
+    ("Europe/Berlin", os.path.join(inputs, "clock-changes.hist"),
+     ["--by=hour", "--since=2026-10-25", "--until=2026-10-25"], "tcpip"),
+    ("Australia/Lord_Howe", os.path.join(inputs, "clock-changes.hist"), ["--by=day", "-a"], "tcpip"),
+    ("America/Havana", os.path.join(inputs, "clock-changes.hist"), ["--by=week", "-a"], "tcpip"),
+    ("UTC", os.path.join(inputs, "clock-changes.hist"), ["--by=month", "-a"], "tcpip"),
+    ("UTC", os.path.join(inputs, "far-years.hist"), ["--by=year", "-a"], "tcpip"),
+    ("UTC", example, ["--by=line", "-a"], "ttyS1,tcpip,cuaa1,x25"),
+    ("UTC", os.path.join(inputs, "calls.hist"), ["--calls", "-a"], "tcpip"),
+    ("Europe/Berlin", example, ["--calls", "-a"], "tcpip,ttyS1"),
 ]
 
 I64 = 1 << 64
@@ -103,6 +113,68 @@ def middle(t):
             size(t["sent"]) + size(t["received"]))
 
 
+UNIT_WORDS = {"hour": "hrs.", "day": "days", "week": "wks.", "month": "mon.", "year": "yrs.",
+              "line": "lin."}
+
+
+def render_groups(doc, unit):
+    first = b"Line" if unit == "line" else b"Period"
+    out = (field_left(first, 16) +
+           b"Ses  Online    O  Out.onl   I  Inc.onl Traff   Out   Inc   CPS\n" + b"-" * 78 + b"\n")
+    for g in doc["groups"]:
+        out += field_left(raw(g["group"]), 16) + ("%3d " % g["sessions"] + middle(g) +
+                                                  rate(g["cps"]) + "\n").encode()
+    t = doc["totals"]
+    out += b"-" * 78 + b"\n"
+    out += ("Total: %3d %s %3d " % (t["groups"], UNIT_WORDS[unit], t["sessions"]) + middle(t) +
+            rate(t["cps"]) + "\n").encode()
+    return out
+
+
+def minute(start):
+    if start is None:
+        return "never           "
+    if start["time"] is None:
+        return "????-??-?? ??:??"
+    return start["time"][:10] + " " + start["time"][11:16]
+
+
+def render_calls(doc):
+    out = (b"Address          Calls  Fail  Last call         Last good              Error\n" +
+           b"-" * 76 + b"\n")
+    for c in doc["calls"]:
+        error = "-" if c["last_error"] is None else str(c["last_error"])
+        out += field_left(raw(c["address"]), 16) + (
+            " %5d %5d  %s  %s %11s\n" % (c["calls"], c["failed"], minute(c["last_call"]),
+                                         minute(c["last_good"]), error)).encode()
+    t = doc["totals"]
+    out += b"-" * 76 + b"\n"
+    out += ("Total: %3d sys. %5d %5d\n" % (t["systems"], t["calls"], t["failed"])).encode()
+    return out
+
+
+def check_groups(doc):
+    keys = ["online", "out_online", "in_online", "traffic", "sent", "received"]
+    t = doc["totals"]
+    for k in keys:
+        assert t[k] == wrap(sum(g[k] for g in doc["groups"])), k
+    assert t["sessions"] == sum(g["sessions"] for g in doc["groups"])
+    assert t["groups"] == len(doc["groups"])
+    spans = [(g["from"], g["to"]) for g in doc["groups"] if g["from"] is not None]
+    for (a, b), (c, d) in zip(spans, spans[1:]):
+        assert a <= b < c <= d, "spans out of order"
+
+
+def check_calls(doc):
+    t = doc["totals"]
+    assert t["systems"] == len(doc["calls"])
+    assert t["calls"] == sum(c["calls"] for c in doc["calls"])
+    assert t["failed"] == sum(c["failed"] for c in doc["calls"])
+    for c in doc["calls"]:
+        assert (c["last_failed"] is None) == (c["last_error"] is None) == (c["failed"] == 0)
+        assert (c["last_good"] is None) == (c["calls"] == c["failed"])
+
+
 def render(doc, summary_only):
     out = (b"Address         Ses  Online    O  Out.onl   I  Inc.onl Traff   Out   Inc   CPS\n" +
            b"-" * 78 + b"\n")
@@ -162,6 +234,19 @@ for zone, history, before, line in CASES:
         assert all(b < 0x80 for b in body), "not plain ASCII"
         doc = json.loads(body.decode("ascii"))
         assert doc["line"] == line
+        by = [a[5:] for a in before if a.startswith("--by=")]
+        if by or "--calls" in before:
+            assert "systems" not in doc and "sessions" not in doc
+            if by:
+                check_groups(doc)
+                made = render_groups(doc, by[0])
+            else:
+                check_calls(doc)
+                made = render_calls(doc)
+            if made != text:
+                raise AssertionError("the table made from the JSON differs:\n%r\n%r" % (made, text))
+            print("ok   %s" % name)
+            continue
         summary_only = "--summary" in before
         assert ("sessions" in doc) != summary_only
         check_sums(doc)
