@@ -75,6 +75,7 @@ bool take_option(std::string_view arg, std::string_view name,
         {"--all", &given.all, true},         {"--full-time", &opts.full_time, true},
         {"--summary", &opts.summary_only, true}, {"--json", &opts.json, true},
         {"--files", &opts.files, true},          {"--calls", &opts.calls, true},
+        {"--html", &opts.html, true},
         {"--help", &given.help, false},      {"--version", &given.version, false},
     };
     for (const auto& s : switches) {
@@ -92,6 +93,8 @@ bool take_option(std::string_view arg, std::string_view name,
 
 View view_of(const RunOptions& opts)
 {
+    if (opts.html)
+        return View::html;
     if (opts.calls)
         return View::calls;
     if (opts.by)
@@ -125,7 +128,11 @@ Request parse_arguments(int argc, const char* const* argv, std::int64_t now, Run
         if (!take_option(arg, name, value, now, opts, given, bad))
             return Request::bad_argument;
     }
-    if (opts.by && opts.calls) {
+    if (opts.html && opts.json) {
+        bad = {BadArgument::Kind::html_and_json, {}, {}};
+        return Request::bad_argument;
+    }
+    if (opts.by && opts.calls && !opts.html) {
         bad = {BadArgument::Kind::by_and_calls, {}, {}};
         return Request::bad_argument;
     }

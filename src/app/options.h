@@ -22,6 +22,7 @@ struct RunOptions {
     bool files = false;        // the arguments are [-a] name_line hist_file..., from the front
     std::optional<GroupUnit> by; // the table of groups in place of the report
     bool calls = false;          // the table of calls in place of the report
+    bool html = false;           // the report as one HTML page
     // Arguments that the classic rules pass over: those before the option
     // slot, and the slot itself when it is not exactly "-a".
     std::vector<std::string_view> ignored;
@@ -29,7 +30,7 @@ struct RunOptions {
 
 // What a report shows: the summary and the log, the summary alone, a
 // table of groups, or the calls.
-enum class View { report, summary, groups, calls };
+enum class View { report, summary, groups, calls, html };
 
 // The view that the options ask for.
 View view_of(const RunOptions& opts);
@@ -48,7 +49,8 @@ struct BadArgument {
         invalid_time,
         empty_period,
         invalid_unit,
-        by_and_calls
+        by_and_calls,
+        html_and_json
     };
     Kind kind = Kind::unknown_option;
     std::string_view text;

@@ -6,11 +6,14 @@
 #include "history/reader.h"
 #include "report/calls.h"
 #include "report/groups.h"
+#include "report/html.h"
 #include "report/json.h"
 #include "report/session_log.h"
 #include "report/summary.h"
 #include "report/writer.h"
+#include "stats/page.h"
 #include "stats/stats.h"
+#include "time/calendar.h"
 
 #include <cerrno>
 #include <charconv>
@@ -64,6 +67,7 @@ void print_help(Writer& out)
             "  --by=UNIT    - traffic by hour, day, week, month, year or line, in place of the tables.\n"
             "  --calls      - each system's calls, failed calls and latest good call.\n"
             "  --files      - [-a] name_line hist_file...: several files as one history.\n"
+            "  --html       - the report as one HTML page with a chart; --by sets its unit.\n"
             "  --help       - this text.\n"
             "  --version    - the version.\n"
             "  A value may also follow its option as the next argument: --since WHEN.\n"
@@ -92,6 +96,9 @@ void print_bad_argument(int fd, const BadArgument& bad)
         break;
     case BadArgument::Kind::by_and_calls:
         put_message(fd, "Options '--by' and '--calls' cannot be combined.\n");
+        break;
+    case BadArgument::Kind::html_and_json:
+        put_message(fd, "Options '--html' and '--json' cannot be combined.\n");
         break;
     case BadArgument::Kind::empty_period:
         put_message(fd, "Empty period: '", bad.text, "' is after '");
@@ -263,10 +270,32 @@ struct Collected {
     SessionTable sessions; // in file order where the log is printed; else texts only
     SystemTable systems;   // in address order
     std::vector<Group> groups;
+    GroupUnit unit = GroupUnit::day; // of the groups
     CallSums calls;
     std::uint64_t session_count = 0;
+    bool log_kept = true; // the page's log: all sessions of the period are in sessions
     ReadNotes notes;
 };
+
+// The groups that the page's chart shows: by the unit given, or by one the
+// span of the period or of the starts calls for.
+void chart_groups(PageSums& page, const RunOptions& opts, const Selection& sel, Collected& c)
+{
+    std::optional<std::int64_t> span;
+    if (opts.period.since && opts.period.until)
+        span = *opts.period.until - *opts.period.since;
+    else if (!opts.period.since && !opts.period.until && opts.scope == ReportScope::recent)
+        span = seconds_per_day;
+    else if (page.first_start)
+        span = *page.last_start - *page.first_start;
+    c.unit = chart_unit(opts.by, span);
+    if (c.unit == GroupUnit::hour && !opts.by)
+        c.groups = group_rows(std::move(page.hours), sel.line_names);
+    else if (opts.by || c.unit == GroupUnit::day)
+        c.groups = group_rows(std::move(page.groups), sel.line_names);
+    else
+        c.groups = group_rows(regroup(std::move(page.groups), c.unit), sel.line_names);
+}
 
 // The sink that sums each session into sums as it comes.
 template <class Sums, void (*add)(Sums&, const SessionTable&, const Session&)>
@@ -288,6 +317,11 @@ bool collect(const HistoryFiles& files, const RunOptions& opts, const Selection&
     SystemSums system_sums;
     GroupSums group_sums;
     group_sums.unit = opts.by.value_or(GroupUnit::day);
+    PageSums page;
+    page.groups.unit = opts.by.value_or(GroupUnit::day);
+    page.hours.unit = GroupUnit::hour;
+    page.hours_wanted = !opts.by;
+    page.log = &c.sessions;
     SessionSink sink;
     switch (c.view) {
     case View::report:
@@ -300,6 +334,9 @@ bool collect(const HistoryFiles& files, const RunOptions& opts, const Selection&
         break;
     case View::calls:
         sink = sink_into<CallSums, add_call>(c.calls);
+        break;
+    case View::html:
+        sink = sink_into<PageSums, add_to_page>(page);
         break;
     }
     for (std::size_t i = 0; i < files.fds.size(); ++i) {
@@ -333,6 +370,14 @@ bool collect(const HistoryFiles& files, const RunOptions& opts, const Selection&
         c.session_count = c.calls.calls;
         sort_calls(c.calls.systems);
         break;
+    case View::html:
+        c.systems = std::move(page.systems.systems);
+        c.session_count = page.sessions;
+        c.calls = std::move(page.calls);
+        sort_calls(c.calls.systems);
+        c.log_kept = page.sessions <= page_log_limit;
+        chart_groups(page, opts, sel, c);
+        break;
     }
     if (c.systems.size() > 1)
         sort_systems(c.systems);
@@ -341,9 +386,29 @@ bool collect(const HistoryFiles& files, const RunOptions& opts, const Selection&
 
 // Prints the report in the view and the form that the options ask for.
 void print_report(Writer& out, const RunOptions& opts, const Selection& sel,
-                  const std::optional<Period>& period, const Collected& c)
+                  const std::optional<Period>& period, const Collected& c, std::int64_t made)
 {
     const bool log = c.view == View::report;
+    if (c.view == View::html) {
+        HtmlPage page;
+        page.version = version_text;
+        page.line = opts.line_name;
+        page.whole_file = !period;
+        if (period) {
+            page.from = period->since;
+            page.to = period->until;
+        }
+        page.made = made;
+        page.systems = &c.systems;
+        page.session_count = c.session_count;
+        page.groups = &c.groups;
+        page.unit = c.unit;
+        page.line_names = &sel.line_names;
+        page.calls = &c.calls;
+        page.log = c.log_kept ? &c.sessions : nullptr;
+        print_html(out, page);
+        return;
+    }
     if (opts.json) {
         JsonReport report{version_text, opts.line_name, {}, {}, sel.line_names, c.notes.skipped};
         if (period) {
@@ -427,12 +492,12 @@ int run(int argc, const char* const* argv, int out_fd, int err_fd, Clock clock)
     const std::optional<Period> period =
         reported_period(opts.period, opts.scope == ReportScope::all, first, second);
     Selection sel = selection_of(opts.line_name, period);
-    sel.calls = opts.calls;
+    sel.calls = opts.calls || opts.html;
     Collected collected;
     if (!collect(files, opts, sel, collected, err_fd))
         return 1;
 
-    print_report(out, opts, sel, period, collected);
+    print_report(out, opts, sel, period, collected, first);
     return finish(out, err_fd, sel, collected.notes, files.fds.size() > 1);
 }
 

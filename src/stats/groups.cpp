@@ -63,9 +63,7 @@ Group new_group(GroupUnit unit, const GroupKey& key, std::int64_t start)
         }
         return g;
     }
-    const auto [first, last] = days_of(unit, key.value);
-    g.from = first_instant_of_day(first);
-    g.to = last_instant_of_day(last);
+    set_span(g, unit);
     return g;
 }
 
@@ -136,6 +134,13 @@ std::vector<Group> time_rows(GroupSums&& sums)
 }
 
 } // namespace
+
+void set_span(Group& g, GroupUnit unit)
+{
+    const auto [first, last] = days_of(unit, g.key.value);
+    g.from = first_instant_of_day(first);
+    g.to = last_instant_of_day(last);
+}
 
 void add_to_group(GroupSums& sums, const SessionTable& table, const Session& s)
 {

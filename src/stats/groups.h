@@ -53,6 +53,10 @@ struct GroupSums {
     std::uint64_t sessions = 0;
 };
 
+// Sets the whole span of a group of days, weeks, months or years from its
+// key.
+void set_span(Group& g, GroupUnit unit);
+
 // Adds s, whose texts are in table's pools, into its group's sums.
 void add_to_group(GroupSums& sums, const SessionTable& table, const Session& s);
 

@@ -65,3 +65,12 @@ bool local_time_slow(LocalTimeCache& cache, std::int64_t t, LocalTime& local)
     local_time_in_quarter(cache, t, local);
     return true;
 }
+
+std::string_view zone_abbreviation(std::int64_t t, char* buffer, std::size_t size)
+{
+    std::tm tm{};
+    const auto tt = static_cast<std::time_t>(t);
+    if (size == 0 || localtime_r(&tt, &tm) == nullptr)
+        return {};
+    return {buffer, std::strftime(buffer, size, "%Z", &tm)};
+}

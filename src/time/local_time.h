@@ -4,7 +4,9 @@
 
 #include "time/calendar.h"
 
+#include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 // A moment as the host's local clock shows it.
 struct LocalTime {
@@ -64,3 +66,7 @@ inline bool local_time(LocalTimeCache& cache, std::int64_t t, LocalTime& local)
     local_time_in_quarter(cache, t, local);
     return true;
 }
+
+// The abbreviation of the zone's name at t, such as "CET", into buffer
+// (size bytes with its end); empty where the host has none.
+std::string_view zone_abbreviation(std::int64_t t, char* buffer, std::size_t size);

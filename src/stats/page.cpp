@@ -1,0 +1,75 @@
+// page.cpp - what the HTML page shows, summed as the sessions come.
+#include "stats/page.h"
+
+#include "time/calendar.h"
+
+namespace {
+
+constexpr std::int64_t two_days = 2 * seconds_per_day;
+
+} // namespace
+
+void add_to_page(PageSums& sums, const SessionTable& table, const Session& s)
+{
+    add_call(sums.calls, table, s);
+    if (s.duration == 0)
+        return;
+    add_session(sums.systems, table, s);
+    add_to_group(sums.groups, table, s);
+    ++sums.sessions;
+    if (sums.sessions <= page_log_limit && sums.log != nullptr)
+        append_session(*sums.log, s);
+    if (!sums.first_start || s.start < *sums.first_start)
+        sums.first_start = s.start;
+    if (!sums.last_start || s.start > *sums.last_start)
+        sums.last_start = s.start;
+    if (!sums.hours_wanted)
+        return;
+    // Hours are kept only while they may be what the chart shows.
+    if (static_cast<double>(*sums.last_start) - static_cast<double>(*sums.first_start) > two_days) {
+        sums.hours_wanted = false;
+        sums.hours = {};
+        return;
+    }
+    add_to_group(sums.hours, table, s);
+}
+
+GroupUnit chart_unit(std::optional<GroupUnit> given, std::optional<std::int64_t> span)
+{
+    if (given)
+        return *given;
+    const std::int64_t seconds = span.value_or(0);
+    if (seconds <= two_days)
+        return GroupUnit::hour;
+    if (seconds <= 92 * seconds_per_day)
+        return GroupUnit::day;
+    if (seconds <= 731 * seconds_per_day)
+        return GroupUnit::week;
+    return GroupUnit::month;
+}
+
+GroupSums regroup(GroupSums&& days, GroupUnit unit)
+{
+    GroupSums out;
+    out.unit = unit;
+    out.sessions = days.sessions;
+    for (Group& day : days.groups) {
+        GroupKey key = day.key;
+        if (!key.unknown) {
+            const CivilDate d = civil_from_days(key.value);
+            key.value = unit == GroupUnit::week    ? key.value - weekday_of(key.value)
+                        : unit == GroupUnit::month ? d.year * 12 + d.month - 1
+                                                   : d.year;
+        }
+        const auto [found, added] = out.places.try_emplace(key, out.groups.size());
+        if (added) {
+            Group g = day;
+            g.key = key;
+            g.sums = {};
+            out.groups.push_back(g);
+            set_span(out.groups.back(), unit);
+        }
+        add_sums(out.groups[found->second].sums, day.sums);
+    }
+    return out;
+}
