@@ -236,6 +236,7 @@ int main(int argc, char** argv)
          "1m-300", {}},
         {"qelmar --by=day -a", {qelmar, "--by=day", "-a", "tcpip", file("1m-300")}, "1m-300", {}},
         {"qelmar --calls -a", {qelmar, "--calls", "-a", "tcpip", file("1m-300")}, "1m-300", {}},
+        {"qelmar --html -a", {qelmar, "--html", "-a", "tcpip", file("1m-300")}, "1m-300", {}},
         {"qelmar -a", {qelmar, "-a", "tcpip", big}, "10m-3000", {}},
         {"qelmar -a", {qelmar, "-a", "tcpip", big + ".zst"}, "10m-3000.zst", {}},
         {"zstd -dc | qelmar -a -", {"sh", "-c", "zstd -dc " + big + ".zst | " + qelmar + " -a tcpip -"},
@@ -308,10 +309,11 @@ int main(int argc, char** argv)
     const Command& summary_many_lines = commands[15];
     const Command& by_day_1m = commands[16];
     const Command& calls_1m = commands[17];
-    const Command& zst_direct = commands[19];
-    const Command& zst_pipeline = commands[20];
-    const Command& gz_direct = commands[21];
-    const Command& gz_pipeline = commands[22];
+    const Command& html_1m = commands[18];
+    const Command& zst_direct = commands[20];
+    const Command& zst_pipeline = commands[21];
+    const Command& gz_direct = commands[22];
+    const Command& gz_pipeline = commands[23];
     std::printf("\ntargets (medians of the ratios within each round)\n");
     check("-a on 1M lines, x wc -l", ratio(all_1m, *wc_of("1m-300")), 20, "");
     check("last 24 h on 1M lines, x wc -l", ratio(recent_1m, *wc_of("1m-300")), 4, "");
@@ -340,6 +342,9 @@ int main(int argc, char** argv)
     // Groups and calls are summed as the lines are read, as the summary is.
     check("--by=day -a on 1M lines, against --summary -a", ratio(by_day_1m, summary_1m), 1.2, "");
     check("--calls -a on 1M lines, against --summary -a", ratio(calls_1m, summary_1m), 1.2, "");
+    // The page sums the systems, the days and the calls at once, and leaves
+    // out the log of so many sessions.
+    check("--html -a on 1M lines, against --summary -a", ratio(html_1m, summary_1m), 1.3, "");
     // Decompressing on a thread of its own: no slower than a pipeline,
     // which runs the decompressor as a process of its own.
     check("-a on 10M lines in zstd, against zstd -dc | qelmar", ratio(zst_direct, zst_pipeline), 1,

@@ -372,6 +372,8 @@ bool collect(const HistoryFiles& files, const RunOptions& opts, const Selection&
         break;
     case View::html:
         c.systems = std::move(page.systems.systems);
+        // Calls of no time online named systems too; only sessions count.
+        std::erase_if(c.systems, [](const SystemStats& sys) { return sys.sums.sessions == 0; });
         c.session_count = page.sessions;
         c.calls = std::move(page.calls);
         sort_calls(c.calls.systems);

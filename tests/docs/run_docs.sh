@@ -42,7 +42,7 @@ else
 fi
 
 # The commands.
-mkdir -p "$work/spool"
+mkdir -p "$work/spool" "$work/www"
 cp "$top/examples/history" "$work/spool/history"
 cp "$top/examples/history" "$work/spool/history.1"
 if command -v gzip > /dev/null 2>&1; then
@@ -65,7 +65,7 @@ while IFS= read -r shown; do
         echo "skip: $shown (no gzip)"; continue; } ;; esac
     case $shown in *.gz" "*|*.gz) [ -n "$decompresses" ] || {
         echo "skip: $shown (this build reads plain files only)"; continue; } ;; esac
-    cmd=$(printf '%s\n' "$shown" | sed -e "s|/var/spool/ftn/|$work/spool/|g" \
+    cmd=$(printf '%s\n' "$shown" | sed -e "s|/var/spool/ftn/|$work/spool/|g" -e "s|/var/www/ftn/|$work/www/|g" \
         -e "s|^qelmar |\"\$QELMAR\" |" -e "s/| qelmar /| \"\$QELMAR\" /" \
         -e "s|^\([A-Z]*=[^ ]*\) qelmar |\1 \"\$QELMAR\" |")
     QELMAR=$qelmar sh -c "$cmd" > "$work/out" 2> "$work/err"
@@ -73,6 +73,7 @@ while IFS= read -r shown; do
     # A report, or, through jq, what jq makes of one.
     case $shown in
     *"| jq "*) printed() { true; } ;; # jq may rightly find nothing
+    *--html*) printed() { grep -q '^<!DOCTYPE html>' "$work/www/traffic.html"; } ;;
     *--json*) printed() { head -c 12 "$work/out" | grep -q '^{"version": '; } ;;
     *--by=*) printed() { head -1 "$work/out" | grep -q '^\(Period\|Line\) '; } ;;
     *) printed() { head -1 "$work/out" | grep -q '^Address '; } ;;

@@ -301,6 +301,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
         {"qelmar", "--by=line", "-a", "tcpip,cuaa1,", path},
         {"qelmar", "--calls", "-a", "tcpip", path},
         {"qelmar", "--calls", "--json", "tcpip,cuaa1", path},
+        {"qelmar", "--html", "-a", "tcpip,cuaa1", path},
+        {"qelmar", "--html", "--since=2026-11-01", "tcpip", path},
     };
     for (const auto& argv : runs)
         require(run(static_cast<int>(argv.size()), argv.data(), sink_fd, sink_fd, fixed_clock) == 0,
