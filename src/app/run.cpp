@@ -1,8 +1,8 @@
-// run.cpp - the run driver: arguments, phases, messages and exit status.
+// run.cpp - the run driver: arguments, open, collect, print, finish.
 #include "app/run.h"
 
+#include "app/messages.h"
 #include "app/options.h"
-#include "app/when.h"
 #include "history/reader.h"
 #include "report/calls.h"
 #include "report/groups.h"
@@ -16,7 +16,6 @@
 #include "time/calendar.h"
 
 #include <cerrno>
-#include <charconv>
 #include <cstdlib>
 #include <ctime>
 #include <fcntl.h>
@@ -26,86 +25,6 @@
 #include <unistd.h>
 
 namespace {
-
-// Name and version, with the platform suffix.
-constexpr std::string_view version_text = "Qelmar v0.4/bsd";
-
-// Release date printed beside the version in the usage text.
-constexpr std::string_view release_date = "05-06-02";
-
-// Writes one message to fd; messages also follow the report, so nothing
-// here allocates. A message that cannot be written is lost.
-void put_message(int fd, std::string_view a, std::string_view b = {}, std::string_view c = {})
-{
-    write_all(fd, a, b, c);
-}
-
-void print_usage(Writer& out)
-{
-    out.put(version_text);
-    out.put(' ');
-    out.put(release_date);
-    out.put(" by the Qelmar authors\n"
-            "Usage: qelmar [-a] name_line hist_file\n"
-            "Example: qelmar cuaa1 /var/spool/ftn/history\n"
-            "  name_line - name line, cuaa1 or ttyS1 or tcpip or other.\n"
-            "  -a        - statistics for all hist_file current name_line.\n");
-}
-
-// The usage text, a line for each long option, and the forms of WHEN.
-void print_help(Writer& out)
-{
-    print_usage(out);
-    out.put("  name_line may be a comma list of lines: tcpip,ttyS1.\n"
-            "  hist_file may be - for the standard input.\n"
-            "  --all        - the same as -a, anywhere on the command line.\n"
-            "  --since=WHEN - only sessions that started at WHEN or later.\n"
-            "  --until=WHEN - only sessions that started at WHEN or earlier.\n"
-            "  --full-time  - the date of each session in the log, with the time.\n"
-            "  --summary    - the summary table alone.\n"
-            "  --json       - the report as one JSON document.\n"
-            "  --by=UNIT    - traffic by hour, day, week, month, year or line, in place of the tables.\n"
-            "  --calls      - each system's calls, failed calls and latest good call.\n"
-            "  --files      - [-a] name_line hist_file...: several files as one history.\n"
-            "  --html       - the report as one HTML page with a chart; --by sets its unit.\n"
-            "  --help       - this text.\n"
-            "  --version    - the version.\n"
-            "  A value may also follow its option as the next argument: --since WHEN.\n"
-            "  WHEN: ");
-    out.put(when_forms);
-    out.put(".\n");
-}
-
-// Tells why the command line cannot be followed.
-void print_bad_argument(int fd, const BadArgument& bad)
-{
-    switch (bad.kind) {
-    case BadArgument::Kind::unknown_option:
-        put_message(fd, "Unknown option '", bad.text, "'.\n");
-        break;
-    case BadArgument::Kind::missing_value:
-        put_message(fd, "Missing value in '", bad.text, "'.\n");
-        break;
-    case BadArgument::Kind::invalid_time:
-        put_message(fd, "Invalid time '", bad.text, "'.\n");
-        put_message(fd, "Times: ", when_forms, ".\n");
-        break;
-    case BadArgument::Kind::invalid_unit:
-        put_message(fd, "Invalid unit '", bad.text, "'.\n");
-        put_message(fd, "Units: hour, day, week, month, year, line.\n");
-        break;
-    case BadArgument::Kind::by_and_calls:
-        put_message(fd, "Options '--by' and '--calls' cannot be combined.\n");
-        break;
-    case BadArgument::Kind::html_and_json:
-        put_message(fd, "Options '--html' and '--json' cannot be combined.\n");
-        break;
-    case BadArgument::Kind::empty_period:
-        put_message(fd, "Empty period: '", bad.text, "' is after '");
-        put_message(fd, bad.other, "'.\n");
-        break;
-    }
-}
 
 // Writes out what out holds; on failure says so. Returns the exit status.
 int flush_answer(Writer& out, int err_fd)
@@ -144,88 +63,6 @@ int answer_without_report(Request request, const BadArgument& bad, Writer& out, 
         break;
     }
     return flush_answer(out, err_fd);
-}
-
-// Tells of each argument that the classic rules pass over.
-void print_ignored(int fd, const std::vector<std::string_view>& ignored)
-{
-    for (const std::string_view arg : ignored)
-        put_message(fd, "Ignored argument '", arg, "'.\n");
-}
-
-// Tells how many history lines were left out for lack of fields.
-void print_skipped(int fd, std::uint64_t skipped)
-{
-    char digits[24];
-    const auto r = std::to_chars(digits, digits + sizeof digits, skipped);
-    put_message(fd, "Skipped ", std::string_view(digits, static_cast<std::size_t>(r.ptr - digits)),
-                skipped == 1 ? " incomplete history line.\n" : " incomplete history lines.\n");
-}
-
-// Messages gathered on the stack and written a few thousand bytes at a
-// time: a long list of lines may have a notice for each.
-struct MessageBuffer {
-    int fd;
-    char bytes[4096];
-    std::size_t used = 0;
-
-    void flush()
-    {
-        if (used > 0)
-            put_message(fd, std::string_view(bytes, used));
-        used = 0;
-    }
-    void add(std::string_view a, std::string_view b, std::string_view c)
-    {
-        if (a.size() + b.size() + c.size() > sizeof bytes - used)
-            flush();
-        if (a.size() + b.size() + c.size() > sizeof bytes) {
-            put_message(fd, a, b, c);
-            return;
-        }
-        for (const std::string_view piece : {a, b, c}) {
-            piece.copy(bytes + used, piece.size());
-            used += piece.size();
-        }
-    }
-};
-
-// Tells of each selected line that no line of the file names, and then
-// which lines the file does name.
-void print_unnamed_lines(int fd, const Selection& sel, const ReadNotes& notes, bool several_files)
-{
-    bool any = false;
-    MessageBuffer notices{fd, {}};
-    for (std::size_t i = 0; i < sel.line_names.size(); ++i) {
-        if (!notes.named[i]) {
-            notices.add(several_files ? "No line of the files names '" : "No line of the file names '",
-                        sel.line_names[i], "'.\n");
-            any = true;
-        }
-    }
-    notices.flush();
-    if (!any || notes.names_in_file.empty())
-        return;
-    // Built on the stack: nothing after the report may need memory.
-    constexpr std::string_view head = "Lines in the file: ", end = ".\n";
-    char list[head.size() + listed_names * (longest_listed_name + 2) + 8];
-    // The longest list: every name listed at its longest, each but the
-    // first after ", ", then ", ..." and a line feed.
-    static_assert(sizeof list >= head.size() + listed_names * longest_listed_name +
-                                     (listed_names - 1) * 2 + 5 + 1);
-    std::size_t n = 0;
-    const auto add = [&](std::string_view text) {
-        text.copy(list + n, text.size());
-        n += text.size();
-    };
-    add(head);
-    for (std::size_t i = 0; i < notes.names_in_file.size(); ++i) {
-        if (i > 0)
-            add(", ");
-        add(i < listed_names ? std::string_view(notes.names_in_file[i]) : "...");
-    }
-    add(notes.names_in_file.size() <= listed_names ? end : std::string_view("\n"));
-    put_message(fd, std::string_view(list, n));
 }
 
 // Opens a history file, "-" being the standard input, as for the tools
