@@ -29,6 +29,8 @@ ReadBuffer make_read_buffer(std::size_t capacity)
 void append(ReadBuffer& buffer, std::string_view bytes)
 {
     assert(bytes.size() <= buffer.capacity - buffer.size);
+    if (bytes.empty())
+        return; // an empty view may have no data to copy from
     std::memcpy(buffer.storage.get() + buffer.size, bytes.data(), bytes.size());
     buffer.size += bytes.size();
     clear_reach(buffer);
