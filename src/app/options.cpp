@@ -21,19 +21,6 @@ bool takes_value(std::string_view name)
     return name == "--since" || name == "--until" || name == "--by";
 }
 
-// The unit that a --by value names.
-std::optional<GroupUnit> unit_named(std::string_view name)
-{
-    constexpr struct {
-        std::string_view name;
-        GroupUnit unit;
-    } units[] = {{"hour", GroupUnit::hour},   {"day", GroupUnit::day},   {"week", GroupUnit::week},
-                 {"month", GroupUnit::month}, {"year", GroupUnit::year}, {"line", GroupUnit::line}};
-    for (const auto& u : units)
-        if (u.name == name)
-            return u.unit;
-    return std::nullopt;
-}
 
 // Takes one long option into opts; false, with bad set, for one that is
 // not an option of the tool or lacks its value. arg is the option as

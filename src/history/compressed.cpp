@@ -2,6 +2,8 @@
 // they lie on disk.
 #include "history/compressed.h"
 
+#include "history/read_buffer.h"
+
 #include <cerrno>
 #include <cstring>
 #include <unistd.h>
@@ -10,7 +12,6 @@
 #include <archive.h>
 #include <archive_entry.h>
 #include <dlfcn.h>
-#include <poll.h>
 #include <system_error>
 #include <thread>
 #endif
@@ -128,22 +129,13 @@ la_ssize_t read_source(struct archive* a, void* data, const void** buffer)
             return static_cast<la_ssize_t>(s->first_size);
         }
     }
-    for (;;) {
-        const ssize_t n = ::read(s->fd, s->block, sizeof s->block);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-            pollfd p{s->fd, POLLIN, 0};
-            if (::poll(&p, 1, -1) >= 0 || errno == EINTR)
-                continue;
-        }
-        if (n < 0) {
-            s->calls.set_error(a, errno, "read failed");
-            return -1;
-        }
-        *buffer = s->block;
-        return n;
+    const long n = read_some(s->fd, s->block, sizeof s->block);
+    if (n < 0) {
+        s->calls.set_error(a, errno, "read failed");
+        return -1;
     }
+    *buffer = s->block;
+    return n;
 }
 
 // Writes all of text into the pipe; false when the reader has gone.

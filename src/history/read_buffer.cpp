@@ -45,27 +45,31 @@ void grow(ReadBuffer& buffer)
     buffer = std::move(larger);
 }
 
-long read_more(ReadBuffer& buffer, int fd)
+long read_some(int fd, char* p, std::size_t size)
 {
-    assert(buffer.size < buffer.capacity);
     for (;;) {
-        const ssize_t n =
-            ::read(fd, buffer.storage.get() + buffer.size, buffer.capacity - buffer.size);
+        const ssize_t n = ::read(fd, p, size);
         if (n < 0 && errno == EINTR)
             continue;
         // A descriptor set not to block, with nothing to read yet: wait.
         if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-            pollfd p{fd, POLLIN, 0};
-            if (::poll(&p, 1, -1) >= 0 || errno == EINTR)
+            pollfd wait{fd, POLLIN, 0};
+            if (::poll(&wait, 1, -1) >= 0 || errno == EINTR)
                 continue;
-            return -1;
-        }
-        if (n > 0) {
-            buffer.size += static_cast<std::size_t>(n);
-            clear_reach(buffer);
         }
         return n < 0 ? -1 : static_cast<long>(n);
     }
+}
+
+long read_more(ReadBuffer& buffer, int fd)
+{
+    assert(buffer.size < buffer.capacity);
+    const long n = read_some(fd, buffer.storage.get() + buffer.size, buffer.capacity - buffer.size);
+    if (n > 0) {
+        buffer.size += static_cast<std::size_t>(n);
+        clear_reach(buffer);
+    }
+    return n;
 }
 
 void keep_front(ReadBuffer& buffer, std::size_t n)

@@ -33,6 +33,11 @@ void append(ReadBuffer& buffer, std::string_view bytes);
 // Doubles the room, keeping the data.
 void grow(ReadBuffer& buffer);
 
+// Reads up to size bytes from fd into p, going on after a signal and
+// waiting where fd is set not to block and has nothing yet. Returns the
+// number read: 0 at the end of the file, -1 when reading fails.
+long read_some(int fd, char* p, std::size_t size);
+
 // Reads what fd gives into the room after the data held, which must not be
 // full; waits where fd is set not to block and has nothing yet. Returns the
 // number of bytes read: 0 at the end of the file, -1 when reading fails.

@@ -8,10 +8,7 @@
 #include "history/read_buffer.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
-#include <poll.h>
-#include <unistd.h>
 
 namespace {
 
@@ -260,14 +257,7 @@ ReadStatus read_history_file(int fd, const Selection& sel, SessionTable& table, 
     char first[signature_size];
     std::size_t got = 0;
     while (got < sizeof first) {
-        const ssize_t n = ::read(fd, first + got, sizeof first - got);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-            pollfd p{fd, POLLIN, 0};
-            if (::poll(&p, 1, -1) >= 0 || errno == EINTR)
-                continue;
-        }
+        const long n = read_some(fd, first + got, sizeof first - got);
         if (n < 0)
             return ReadStatus::read_error;
         if (n == 0)

@@ -163,25 +163,6 @@ void put_period(Writer& out, const HtmlPage& page)
     }
 }
 
-std::string_view unit_name(GroupUnit unit)
-{
-    switch (unit) {
-    case GroupUnit::hour:
-        return "hour";
-    case GroupUnit::day:
-        return "day";
-    case GroupUnit::week:
-        return "week";
-    case GroupUnit::month:
-        return "month";
-    case GroupUnit::year:
-        return "year";
-    case GroupUnit::line:
-        break;
-    }
-    return "line";
-}
-
 // Bytes as a number for drawing: negative sums, which only a hostile file
 // makes, draw as nothing.
 double drawn(std::int64_t bytes)

@@ -8,6 +8,12 @@
 
 namespace {
 
+constexpr struct {
+    std::string_view name;
+    GroupUnit unit;
+} unit_names[] = {{"hour", GroupUnit::hour},   {"day", GroupUnit::day},   {"week", GroupUnit::week},
+                  {"month", GroupUnit::month}, {"year", GroupUnit::year}, {"line", GroupUnit::line}};
+
 // The group that the local time l lies in.
 GroupKey key_of(GroupUnit unit, const LocalTime& l)
 {
@@ -134,6 +140,22 @@ std::vector<Group> time_rows(GroupSums&& sums)
 }
 
 } // namespace
+
+std::string_view unit_name(GroupUnit unit)
+{
+    for (const auto& u : unit_names)
+        if (u.unit == unit)
+            return u.name;
+    return {};
+}
+
+std::optional<GroupUnit> unit_named(std::string_view name)
+{
+    for (const auto& u : unit_names)
+        if (u.name == name)
+            return u.unit;
+    return std::nullopt;
+}
 
 void set_span(Group& g, GroupUnit unit)
 {

@@ -14,6 +14,10 @@
 
 enum class GroupUnit { hour, day, week, month, year, line };
 
+// The name of a unit, "hour" to "line", and the unit of a name.
+std::string_view unit_name(GroupUnit unit);
+std::optional<GroupUnit> unit_named(std::string_view name);
+
 // Which span of the clock a group is, as a number that orders them: for an
 // hour its local day times 24 plus its hour, and its offset from UTC (an
 // hour shown twice is two groups); for a day and a week (Monday) the local
