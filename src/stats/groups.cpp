@@ -105,7 +105,11 @@ std::optional<Group> group_at(GroupUnit unit, std::int64_t t)
 // are at most max_group_rows, then the group of unknown times.
 std::vector<Group> time_rows(GroupSums&& sums)
 {
+    // The index is freed first, and the groups once copied: the rows are
+    // the most memory a report of many groups needs.
+    sums.places = {};
     std::vector<Group> known, rows;
+    known.reserve(sums.groups.size());
     std::optional<Group> unknown;
     for (Group& g : sums.groups) {
         if (g.key.unknown)
@@ -113,6 +117,8 @@ std::vector<Group> time_rows(GroupSums&& sums)
         else
             known.push_back(std::move(g));
     }
+    sums.groups = {};
+    rows.reserve(known.size());
     std::sort(known.begin(), known.end(),
               [](const Group& a, const Group& b) { return a.from < b.from; });
     // Each next group begins the second after the one before it ends. A

@@ -7,6 +7,7 @@
 #include "time/local_time.h"
 
 #include <cstdint>
+#include <deque>
 #include <optional>
 #include <string_view>
 #include <unordered_map>
@@ -49,7 +50,9 @@ struct Group {
 // The groups' sums as sessions come, without keeping the sessions.
 struct GroupSums {
     GroupUnit unit = GroupUnit::day;
-    std::vector<Group> groups; // in order of their first session
+    // In order of their first session; in blocks that are never copied as
+    // they grow, so that a century of days needs no second copy of itself.
+    std::deque<Group> groups;
     std::size_t last = 0;      // the group of the latest session, looked at first
     std::unordered_map<GroupKey, std::size_t, GroupKeyHash> places;
     LocalTimeCache clock;
