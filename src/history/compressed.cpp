@@ -63,7 +63,7 @@ struct ArchiveCalls {
     decltype(&archive_read_support_format_empty) support_empty;
     decltype(&archive_read_open) open;
     decltype(&archive_read_next_header) next_header;
-    decltype(&archive_read_data) read_data;
+    decltype(&archive_read_data_block) read_block;
     decltype(&archive_filter_count) filter_count;
     decltype(&archive_filter_code) filter_code;
     decltype(&archive_set_error) set_error;
@@ -93,7 +93,7 @@ bool load_archive_calls(ArchiveCalls& c)
         find_call(c.library, "archive_read_support_format_empty", c.support_empty) &&
         find_call(c.library, "archive_read_open", c.open) &&
         find_call(c.library, "archive_read_next_header", c.next_header) &&
-        find_call(c.library, "archive_read_data", c.read_data) &&
+        find_call(c.library, "archive_read_data_block", c.read_block) &&
         find_call(c.library, "archive_filter_count", c.filter_count) &&
         find_call(c.library, "archive_filter_code", c.filter_code) &&
         find_call(c.library, "archive_set_error", c.set_error) &&
@@ -111,8 +111,7 @@ struct Source {
     char first[signature_size];
     std::size_t first_size = 0;
     bool first_given = false;
-    char block[64 * 1024];
-    char out[64 * 1024];
+    char block[256 * 1024];
     int pipe_in = -1; // the pipe's write end
     bool ok = false;
     std::thread thread;
@@ -174,11 +173,16 @@ bool decompress_all(Source* s, struct archive* a)
         return false;
     if (header == ARCHIVE_EOF)
         return true;
+    // The decompressed blocks go to the pipe as libarchive holds them,
+    // without a copy of their own.
     for (;;) {
-        const la_ssize_t n = c.read_data(a, s->out, sizeof s->out);
-        if (n == 0)
+        const void* data = nullptr;
+        std::size_t size = 0;
+        la_int64_t offset = 0;
+        const int r = c.read_block(a, &data, &size, &offset);
+        if (r == ARCHIVE_EOF)
             return true;
-        if (n < 0 || !write_pipe(s->pipe_in, s->out, static_cast<std::size_t>(n)))
+        if (r != ARCHIVE_OK || !write_pipe(s->pipe_in, static_cast<const char*>(data), size))
             return false;
     }
 }
