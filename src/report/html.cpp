@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -170,6 +171,14 @@ double drawn(std::int64_t bytes)
     return bytes > 0 ? static_cast<double>(bytes) : 0.0;
 }
 
+// A height of the axis in bytes: a bar of two full 64-bit sums stands
+// higher than 64 bits count.
+std::int64_t bytes_at(double v)
+{
+    constexpr double top = 9.2e18;
+    return v >= top ? std::numeric_limits<std::int64_t>::max() : static_cast<std::int64_t>(v);
+}
+
 void put_coordinate(Writer& out, double v)
 {
     put_int(out, static_cast<std::int64_t>(std::lround(v * 10)) / 10);
@@ -210,7 +219,7 @@ void print_chart(Writer& out, const HtmlPage& page)
         out.put("\" y=\"");
         put_coordinate(out, y + 4);
         out.put("\" text-anchor=\"end\">");
-        put_column(out, format_size, static_cast<std::int64_t>(highest * i / 4));
+        put_column(out, format_size, bytes_at(highest * i / 4));
         out.put("</text>\n");
     }
     out.put("<line class=\"axis\" x1=\"72\" x2=\"72\" y1=\"16\" y2=\"266\"/>\n");
