@@ -1,29 +1,16 @@
 // selection.cpp - which lines of a history file the reader keeps.
 #include "history/selection.h"
 
-#include "history/cpu.h"
-
 #include <algorithm>
 
 namespace {
 
-// The bytes of a line's name as one number, with its length: a name is
-// short, and one or two loads take it whole; a longer one goes through the
-// pool's hash.
+// The bytes of a short line name as one number, or a hash of a longer
+// one.
 std::uint64_t name_key(std::string_view name)
 {
-    const char* p = name.data();
-    const std::size_t n = name.size();
-    std::uint64_t bytes = 0;
-    if (n > 8)
-        return hash_text(name);
-    if (n >= 4)
-        bytes = cpu::load_le32(p) | std::uint64_t{cpu::load_le32(p + n - 4)} << 32;
-    else if (n > 0)
-        bytes = static_cast<unsigned char>(p[0]) |
-                std::uint64_t{static_cast<unsigned char>(p[n / 2])} << 8 |
-                std::uint64_t{static_cast<unsigned char>(p[n - 1])} << 16;
-    return bytes ^ n;
+    const std::uint64_t key = short_key(name);
+    return key != 0 ? key : hash_text(name);
 }
 
 // The slot at which a look-up for a name starts: the top bits of its key

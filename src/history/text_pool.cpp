@@ -142,8 +142,15 @@ std::uint64_t tiny_bytes(const char* p, std::size_t n)
            std::uint64_t{static_cast<unsigned char>(p[n - 1])} << 16;
 }
 
-// Bytes and length of a text of one to seven bytes as one number, 0 for
-// other texts.
+
+// The slot of the short-text cache for key.
+std::size_t recent_slot(std::uint64_t key)
+{
+    return static_cast<std::size_t>((key * 0x9e3779b97f4a7c15ULL) >> 60);
+}
+
+} // namespace
+
 std::uint64_t short_key(std::string_view text)
 {
     const char* p = text.data();
@@ -155,14 +162,6 @@ std::uint64_t short_key(std::string_view text)
         n >= 4 ? cpu::load_le32(p) | std::uint64_t{cpu::load_le32(p + n - 4)} << (8 * (n - 4)) : tiny_bytes(p, n);
     return bytes | std::uint64_t{n} << 56;
 }
-
-// The slot of the short-text cache for key.
-std::size_t recent_slot(std::uint64_t key)
-{
-    return static_cast<std::size_t>((key * 0x9e3779b97f4a7c15ULL) >> 60);
-}
-
-} // namespace
 
 std::uint64_t keyed_hash(const std::uint64_t key[2], std::string_view text)
 {

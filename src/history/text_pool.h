@@ -97,6 +97,10 @@ inline std::string_view text_of(const TextPool& pool, std::uint32_t id)
     return {p, r.size};
 }
 
+// The bytes and length of a text of one to seven bytes as one number, 0
+// for other texts: such a text is known by it without hashing.
+std::uint64_t short_key(std::string_view text);
+
 // Hash of a text, the same for equal bytes: quick, but not keyed.
 std::uint64_t hash_text(std::string_view text);
 

@@ -72,13 +72,6 @@ void put_text(Writer& out, std::string_view text)
     });
 }
 
-void put_int(Writer& out, std::int64_t v)
-{
-    char digits[24];
-    const auto r = std::to_chars(digits, digits + sizeof digits, v);
-    out.put(std::string_view(digits, static_cast<std::size_t>(r.ptr - digits)));
-}
-
 // A column formatter's text without the blanks around it.
 template <class Format, class Value>
 void put_column(Writer& out, Format format, Value v)
@@ -97,7 +90,7 @@ void put_column(Writer& out, Format format, Value v)
 void put_size_cell(Writer& out, std::int64_t bytes)
 {
     out.put("<td title=\"");
-    put_int(out, bytes);
+    out.put_int(bytes);
     out.put(" bytes\">");
     put_column(out, format_size, bytes);
     out.put("</td>");
@@ -113,7 +106,7 @@ void put_cell(Writer& out, std::string_view text)
 void put_number_cell(Writer& out, std::int64_t v)
 {
     out.put("<td>");
-    put_int(out, v);
+    out.put_int(v);
     out.put("</td>");
 }
 
@@ -181,7 +174,7 @@ std::int64_t bytes_at(double v)
 
 void put_coordinate(Writer& out, double v)
 {
-    put_int(out, static_cast<std::int64_t>(std::lround(v * 10)) / 10);
+    out.put_int(static_cast<std::int64_t>(std::lround(v * 10)) / 10);
     const auto tenth = static_cast<int>(std::lround(v * 10) % 10);
     if (tenth != 0) {
         out.put('.');
@@ -235,11 +228,11 @@ void print_chart(Writer& out, const HtmlPage& page)
         out.put(g.sums.sessions == 0 ? "<g class=\"bar empty\"><title>" : "<g class=\"bar\"><title>");
         put_text(out, name);
         out.put(": ");
-        put_int(out, g.sums.sessions);
+        out.put_int(g.sums.sessions);
         out.put(" sessions, ");
-        put_int(out, g.sums.sent);
+        out.put_int(g.sums.sent);
         out.put(" bytes sent, ");
-        put_int(out, g.sums.received);
+        out.put_int(g.sums.received);
         out.put(" bytes received</title>");
         if (g.sums.sessions != 0) {
             for (const auto& [part, from, h] : {std::tuple{"sent", 0.0, sent},
@@ -309,7 +302,7 @@ void print_systems(Writer& out, const HtmlPage& page)
         add_system(totals, sys);
     }
     out.put("</tbody>\n<tfoot><tr><td class=\"text\">Total: ");
-    put_int(out, static_cast<std::int64_t>(totals.systems));
+    out.put_int(static_cast<std::int64_t>(totals.systems));
     out.put(" systems</td>");
     put_sums_cells(out, totals.sums, page.session_count, totals_rate(totals.sums));
     out.put("</tfoot></table>\n");
@@ -350,7 +343,7 @@ void print_calls_table(Writer& out, const HtmlPage& page)
         out.put(no_good ? "<td class=\"text\">no good call</td></tr>\n" : "<td></td></tr>\n");
     }
     out.put("</tbody>\n<tfoot><tr><td class=\"text\">Total: ");
-    put_int(out, static_cast<std::int64_t>(page.calls->systems.size()));
+    out.put_int(static_cast<std::int64_t>(page.calls->systems.size()));
     out.put(" systems</td>");
     put_number_cell(out, static_cast<std::int64_t>(page.calls->calls));
     put_number_cell(out, static_cast<std::int64_t>(page.calls->failed));
@@ -362,7 +355,7 @@ void print_log(Writer& out, const HtmlPage& page)
     out.put("<h2>Sessions</h2>\n");
     if (page.log == nullptr) {
         out.put("<p id=\"log-left-out\">The period holds ");
-        put_int(out, static_cast<std::int64_t>(page.session_count));
+        out.put_int(static_cast<std::int64_t>(page.session_count));
         out.put(" sessions, more than this page lists; the text report of the same options, "
                 "without <code>--html</code>, lists every one.</p>\n");
         return;

@@ -38,17 +38,6 @@ void put_string(Writer& out, std::string_view text)
     out.put('"');
 }
 
-// A signed number, exactly.
-void put_int(Writer& out, std::int64_t v)
-{
-    if (v < 0) {
-        out.put('-');
-        out.put_uint(0 - static_cast<std::uint64_t>(v), 1);
-    } else {
-        out.put_uint(static_cast<std::uint64_t>(v), 1);
-    }
-}
-
 // ", "name": " before a member's value.
 void put_key(Writer& out, std::string_view key)
 {
@@ -63,30 +52,30 @@ void put_sums(Writer& out, std::uint64_t sessions, const Sums& t, std::int64_t c
     put_key(out, "sessions");
     out.put_uint(sessions, 1);
     put_key(out, "online");
-    put_int(out, t.online);
+    out.put_int(t.online);
     put_key(out, "out_sessions");
     out.put_uint(t.out_sessions, 1);
     put_key(out, "out_online");
-    put_int(out, t.out_online);
+    out.put_int(t.out_online);
     put_key(out, "in_sessions");
     out.put_uint(t.in_sessions, 1);
     put_key(out, "in_online");
-    put_int(out, t.in_online);
+    out.put_int(t.in_online);
     put_key(out, "traffic");
-    put_int(out, traffic_of(t));
+    out.put_int(traffic_of(t));
     put_key(out, "sent");
-    put_int(out, t.sent);
+    out.put_int(t.sent);
     put_key(out, "received");
-    put_int(out, t.received);
+    out.put_int(t.received);
     put_key(out, "cps");
-    put_int(out, cps);
+    out.put_int(cps);
 }
 
 // A bound of the window, or null where it is open.
 void put_bound(Writer& out, const std::optional<std::int64_t>& bound)
 {
     if (bound)
-        put_int(out, *bound);
+        out.put_int(*bound);
     else
         out.put("null");
 }
@@ -122,27 +111,27 @@ void put_session(Writer& out, LocalTimeCache& clock, const JsonReport& report,
     out.put("{\"line\": ");
     put_string(out, report.line_names[s.line]);
     put_key(out, "start");
-    put_int(out, s.start);
+    out.put_int(s.start);
     put_key(out, "time");
     put_local_time(out, clock, s.start);
     put_key(out, "address");
     put_string(out, text_of(table.addresses, s.address));
     put_key(out, "online");
-    put_int(out, s.duration);
+    out.put_int(s.duration);
     put_key(out, "flags");
     put_string(out, text_of(table.flags, s.flags));
     put_key(out, "error");
     out.put(s.error != 0 ? "true" : "false");
     put_key(out, "error_number");
-    put_int(out, s.error);
+    out.put_int(s.error);
     put_key(out, "traffic");
-    put_int(out, session_traffic(s));
+    out.put_int(session_traffic(s));
     put_key(out, "sent");
-    put_int(out, s.sent);
+    out.put_int(s.sent);
     put_key(out, "received");
-    put_int(out, s.received);
+    out.put_int(s.received);
     put_key(out, "cps");
-    put_int(out, session_rate(s));
+    out.put_int(session_rate(s));
     out.put('}');
 }
 
@@ -177,7 +166,7 @@ void put_start(Writer& out, LocalTimeCache& clock, const std::optional<std::int6
         return;
     }
     out.put("{\"start\": ");
-    put_int(out, *start);
+    out.put_int(*start);
     out.put(", \"time\": ");
     put_local_time(out, clock, *start);
     out.put('}');
@@ -267,7 +256,7 @@ void print_json_calls(Writer& out, const JsonReport& report, const std::vector<C
         put_start(out, clock, c.last_failed);
         put_key(out, "last_error");
         if (c.last_failed)
-            put_int(out, c.last_error);
+            out.put_int(c.last_error);
         else
             out.put("null");
         out.put(i + 1 < systems.size() ? "},\n" : "}\n");

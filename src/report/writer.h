@@ -92,6 +92,13 @@ struct Writer {
     {
         commit(format_uint(room(20), value, width, ' '));
     }
+    // Signed number, exactly, in as few columns as it takes.
+    void put_int(std::int64_t value)
+    {
+        if (value < 0)
+            put('-');
+        put_uint(value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value), 1);
+    }
     // Text from the history file, left-justified in width columns.
     void put_field_left(std::string_view text, std::size_t width)
     {
