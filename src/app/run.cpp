@@ -19,6 +19,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <fcntl.h>
+#include <limits>
 #include <string_view>
 #include <vector>
 #include <time.h>
@@ -114,17 +115,27 @@ struct Collected {
     ReadNotes notes;
 };
 
+// to - from, from being at most to; the largest span where 64 bits do not
+// hold it.
+std::int64_t span_between(std::int64_t from, std::int64_t to)
+{
+    const std::uint64_t span = static_cast<std::uint64_t>(to) - static_cast<std::uint64_t>(from);
+    return span > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max())
+               ? std::numeric_limits<std::int64_t>::max()
+               : static_cast<std::int64_t>(span);
+}
+
 // The groups that the page's chart shows: by the unit given, or by one the
 // span of the period or of the starts calls for.
 void chart_groups(PageSums& page, const RunOptions& opts, const Selection& sel, Collected& c)
 {
     std::optional<std::int64_t> span;
     if (opts.period.since && opts.period.until)
-        span = *opts.period.until - *opts.period.since;
+        span = span_between(*opts.period.since, *opts.period.until);
     else if (!opts.period.since && !opts.period.until && opts.scope == ReportScope::recent)
         span = seconds_per_day;
     else if (page.first_start)
-        span = *page.last_start - *page.first_start;
+        span = span_between(*page.first_start, *page.last_start);
     c.unit = chart_unit(opts.by, span);
     if (c.unit == GroupUnit::hour && !opts.by)
         c.groups = group_rows(std::move(page.hours), sel.line_names);

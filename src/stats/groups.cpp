@@ -17,22 +17,9 @@ constexpr struct {
 // The group that the local time l lies in.
 GroupKey key_of(GroupUnit unit, const LocalTime& l)
 {
-    switch (unit) {
-    case GroupUnit::hour:
+    if (unit == GroupUnit::hour)
         return {l.day * 24 + l.hour, l.utc_offset};
-    case GroupUnit::day:
-        return {l.day};
-    case GroupUnit::week:
-        return {l.day - weekday_of(l.day)};
-    case GroupUnit::month: {
-        const CivilDate d = civil_from_days(l.day);
-        return {d.year * 12 + d.month - 1};
-    }
-    case GroupUnit::year:
-    case GroupUnit::line:
-        break;
-    }
-    return {civil_from_days(l.day).year};
+    return day_key(unit, l.day);
 }
 
 // The local days that a group of days, weeks, months or years spans.
@@ -54,8 +41,8 @@ std::pair<std::int64_t, std::int64_t> days_of(GroupUnit unit, std::int64_t value
     }
 }
 
-// A new group for the session that started at start, in local time l, with
-// the whole span of the clock it covers.
+// A new group of the key, for a session that started at start, with the
+// whole span of the clock it covers.
 Group new_group(GroupUnit unit, const GroupKey& key, std::int64_t start)
 {
     Group g;
@@ -146,6 +133,22 @@ std::vector<Group> time_rows(GroupSums&& sums)
 }
 
 } // namespace
+
+GroupKey day_key(GroupUnit unit, std::int64_t day)
+{
+    switch (unit) {
+    case GroupUnit::week:
+        return {day - weekday_of(day)};
+    case GroupUnit::month: {
+        const CivilDate d = civil_from_days(day);
+        return {d.year * 12 + d.month - 1};
+    }
+    case GroupUnit::year:
+        return {civil_from_days(day).year};
+    default:
+        return {day};
+    }
+}
 
 std::string_view unit_name(GroupUnit unit)
 {

@@ -60,6 +60,9 @@ struct GroupSums {
     std::uint64_t sessions = 0;
 };
 
+// The group of days, weeks, months or years that a local day lies in.
+GroupKey day_key(GroupUnit unit, std::int64_t day);
+
 // Sets the whole span of a group of days, weeks, months or years from its
 // key.
 void set_span(Group& g, GroupUnit unit);

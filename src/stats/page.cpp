@@ -54,13 +54,7 @@ GroupSums regroup(GroupSums&& days, GroupUnit unit)
     out.unit = unit;
     out.sessions = days.sessions;
     for (Group& day : days.groups) {
-        GroupKey key = day.key;
-        if (!key.unknown) {
-            const CivilDate d = civil_from_days(key.value);
-            key.value = unit == GroupUnit::week    ? key.value - weekday_of(key.value)
-                        : unit == GroupUnit::month ? d.year * 12 + d.month - 1
-                                                   : d.year;
-        }
+        const GroupKey key = day.key.unknown ? day.key : day_key(unit, day.key.value);
         const auto [found, added] = out.places.try_emplace(key, out.groups.size());
         if (added) {
             Group g = day;
