@@ -79,6 +79,7 @@ void print_help(Writer& out)
             "  --calls      - each system's calls, failed calls and latest good call.\n"
             "  --files      - [-a] name_line hist_file...: several files as one history.\n"
             "  --html       - the report as one HTML page with a chart; --by sets its unit.\n"
+            "  --threads=N  - N threads for a large file; by default one per processor.\n"
             "  --help       - this text.\n"
             "  --version    - the version.\n"
             "  A value may also follow its option as the next argument: --since WHEN.\n"
@@ -104,6 +105,9 @@ void print_bad_argument(int fd, const BadArgument& bad)
     case BadArgument::Kind::invalid_unit:
         put_message(fd, "Invalid unit '", bad.text, "'.\n");
         put_message(fd, "Units: hour, day, week, month, year, line.\n");
+        break;
+    case BadArgument::Kind::invalid_threads:
+        put_message(fd, "Invalid thread count '", bad.text, "': 1 to 1024.\n");
         break;
     case BadArgument::Kind::by_and_calls:
         put_message(fd, "Options '--by' and '--calls' cannot be combined.\n");

@@ -18,7 +18,24 @@ struct LongOptions {
 
 bool takes_value(std::string_view name)
 {
-    return name == "--since" || name == "--until" || name == "--by";
+    return name == "--since" || name == "--until" || name == "--by" || name == "--threads";
+}
+
+// The most threads asked for that are taken.
+constexpr std::size_t most_threads = 1024;
+
+// A thread count of 1 to most_threads, in decimal digits.
+std::optional<std::size_t> thread_count(std::string_view text)
+{
+    std::size_t n = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9' || n > most_threads)
+            return std::nullopt;
+        n = n * 10 + static_cast<std::size_t>(c - '0');
+    }
+    if (text.empty() || n < 1 || n > most_threads)
+        return std::nullopt;
+    return n;
 }
 
 
@@ -35,6 +52,16 @@ bool take_option(std::string_view arg, std::string_view name,
             bad = {BadArgument::Kind::invalid_unit, *value, {}};
             return false;
         }
+        given.any = true;
+        return true;
+    }
+    if (name == "--threads" && value) {
+        const auto n = thread_count(*value);
+        if (!n) {
+            bad = {BadArgument::Kind::invalid_threads, *value, {}};
+            return false;
+        }
+        opts.threads = *n;
         given.any = true;
         return true;
     }

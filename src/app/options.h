@@ -4,6 +4,7 @@
 #include "stats/groups.h"
 #include "time/period.h"
 
+#include <cstddef>
 #include <optional>
 
 #include <string_view>
@@ -23,6 +24,7 @@ struct RunOptions {
     std::optional<GroupUnit> by; // the table of groups in place of the report
     bool calls = false;          // the table of calls in place of the report
     bool html = false;           // the report as one HTML page
+    std::size_t threads = 0;     // threads to read and print with; 0: as many as pay
     // Arguments that the classic rules pass over: those before the option
     // slot, and the slot itself when it is not exactly "-a".
     std::vector<std::string_view> ignored;
@@ -49,6 +51,7 @@ struct BadArgument {
         invalid_time,
         empty_period,
         invalid_unit,
+        invalid_threads,
         by_and_calls,
         html_and_json
     };

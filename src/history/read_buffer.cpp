@@ -3,6 +3,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <limits>
 #include <poll.h>
 #include <unistd.h>
 
@@ -61,10 +62,33 @@ long read_some(int fd, char* p, std::size_t size)
     }
 }
 
+long read_some_at(int fd, char* p, std::size_t size, std::uint64_t offset)
+{
+    if (offset > static_cast<std::uint64_t>(std::numeric_limits<off_t>::max()))
+        return 0;
+    for (;;) {
+        const ssize_t n = ::pread(fd, p, size, static_cast<off_t>(offset));
+        if (n < 0 && errno == EINTR)
+            continue;
+        return n < 0 ? -1 : static_cast<long>(n);
+    }
+}
+
 long read_more(ReadBuffer& buffer, int fd)
 {
     assert(buffer.size < buffer.capacity);
     const long n = read_some(fd, buffer.storage.get() + buffer.size, buffer.capacity - buffer.size);
+    if (n > 0) {
+        buffer.size += static_cast<std::size_t>(n);
+        clear_reach(buffer);
+    }
+    return n;
+}
+
+long read_more_at(ReadBuffer& buffer, int fd, std::uint64_t offset, std::size_t most)
+{
+    assert(most > 0 && most <= buffer.capacity - buffer.size);
+    const long n = read_some_at(fd, buffer.storage.get() + buffer.size, most, offset);
     if (n > 0) {
         buffer.size += static_cast<std::size_t>(n);
         clear_reach(buffer);

@@ -43,6 +43,15 @@ long read_some(int fd, char* p, std::size_t size);
 // number of bytes read: 0 at the end of the file, -1 when reading fails.
 long read_more(ReadBuffer& buffer, int fd);
 
+// Reads up to size bytes at offset of the file fd into p, going on after a
+// signal. Returns the number read: 0 at the end of the file, -1 when
+// reading fails.
+long read_some_at(int fd, char* p, std::size_t size, std::uint64_t offset);
+
+// The same for at most most bytes at offset of the file fd, which must not
+// be fd's end; fd's own place is neither used nor moved.
+long read_more_at(ReadBuffer& buffer, int fd, std::uint64_t offset, std::size_t most);
+
 // Drops the first n bytes of data, moving the rest to the front.
 void drop_front(ReadBuffer& buffer, std::size_t n);
 

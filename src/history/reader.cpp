@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 
 namespace {
 
@@ -197,10 +198,34 @@ bool cut_held_line(ReadBuffer& buffer, HeldLine& held, LineHandling& h)
     return true;
 }
 
-} // namespace
+// Where the reader's bytes come from: a descriptor read from where it
+// stands, or a stretch of a file read by place.
+struct Source {
+    int fd;
+    std::optional<FileRange> range;
+};
 
-ReadStatus read_history(int fd, const Selection& sel, SessionTable& table, ReadNotes& notes,
-                        SessionSink sink, std::string_view first_bytes)
+// Reads what the source gives into the room after the data held; as
+// read_more.
+long read_more(ReadBuffer& buffer, Source& source)
+{
+    if (!source.range)
+        return read_more(buffer, source.fd);
+    FileRange& range = *source.range;
+    std::uint64_t most = buffer.capacity - buffer.size;
+    if (range.to)
+        most = std::min<std::uint64_t>(most, *range.to - range.from);
+    if (most == 0)
+        return 0;
+    const long n = read_more_at(buffer, source.fd, range.from, static_cast<std::size_t>(most));
+    if (n > 0)
+        range.from += static_cast<std::uint64_t>(n);
+    return n;
+}
+
+// Reads the source to its end; see read_history.
+ReadStatus read_source(Source source, const Selection& sel, SessionTable& table, ReadNotes& notes,
+                       SessionSink sink, std::string_view first_bytes)
 {
     if (notes.named.size() != sel.line_names.size())
         notes.named.assign(sel.line_names.size(), false);
@@ -218,7 +243,7 @@ ReadStatus read_history(int fd, const Selection& sel, SessionTable& table, ReadN
             grow(buffer);
         std::size_t old = buffer.size - unread;
         if (unread == 0) {
-            const long n = read_more(buffer, fd);
+            const long n = read_more(buffer, source);
             if (n < 0)
                 return ReadStatus::read_error;
             if (n == 0)
@@ -250,6 +275,20 @@ ReadStatus read_history(int fd, const Selection& sel, SessionTable& table, ReadN
     }
 }
 
+} // namespace
+
+ReadStatus read_history(int fd, const Selection& sel, SessionTable& table, ReadNotes& notes,
+                        SessionSink sink, std::string_view first_bytes)
+{
+    return read_source({fd, std::nullopt}, sel, table, notes, sink, first_bytes);
+}
+
+ReadStatus read_history_range(int fd, FileRange range, const Selection& sel, SessionTable& table,
+                              ReadNotes& notes, SessionSink sink)
+{
+    return read_source({fd, range}, sel, table, notes, sink, {});
+}
+
 ReadStatus read_history_file(int fd, const Selection& sel, SessionTable& table, ReadNotes& notes,
                              SessionSink sink)
 {
@@ -275,4 +314,21 @@ ReadStatus read_history_file(int fd, const Selection& sel, SessionTable& table, 
     const ReadStatus status = read_history(d.fd, sel, table, notes, sink);
     const bool whole = finish_decompression(d);
     return whole ? status : ReadStatus::read_error;
+}
+
+void add_notes(ReadNotes& notes, const ReadNotes& next)
+{
+    notes.skipped += next.skipped;
+    if (notes.named.size() < next.named.size())
+        notes.named.resize(next.named.size(), false);
+    for (std::size_t i = 0; i < next.named.size(); ++i)
+        if (next.named[i])
+            notes.named[i] = true;
+    // Both hold their first names in byte order: so do the first of both.
+    std::vector<std::string> names;
+    std::set_union(notes.names_in_file.begin(), notes.names_in_file.end(), next.names_in_file.begin(),
+                   next.names_in_file.end(), std::back_inserter(names));
+    if (names.size() > listed_names + 1)
+        names.resize(listed_names + 1);
+    notes.names_in_file = std::move(names);
 }

@@ -1,6 +1,7 @@
 // reader.h - a history file read into a session table.
 #pragma once
 
+#include "history/file_parts.h"
 #include "history/selection.h"
 #include "history/session_table.h"
 
@@ -42,6 +43,15 @@ struct SessionSink {
 // ignored. Notes add up over several calls, as over several files.
 ReadStatus read_history(int fd, const Selection& sel, SessionTable& table, ReadNotes& notes,
                         SessionSink sink = {}, std::string_view first_bytes = {});
+
+// The same for a stretch of a regular file, read by place: fd's own place
+// is neither used nor moved, so that several threads may read parts of one
+// file at once.
+ReadStatus read_history_range(int fd, FileRange range, const Selection& sel, SessionTable& table,
+                              ReadNotes& notes, SessionSink sink = {});
+
+// Adds the notes of the part of a history that comes next into notes.
+void add_notes(ReadNotes& notes, const ReadNotes& next);
 
 // The same for a history file as it lies on disk: plain, or compressed by
 // gzip, bzip2, xz or zstd, which it decompresses as it reads. A compressed

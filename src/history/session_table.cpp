@@ -65,6 +65,8 @@ void append_session(SessionTable& table, const Session& s)
     };
     const int numbers = s.line != 0 ? 7 : 6;
     SessionBlock& block = table.blocks.back();
+    if (table.count % mark_every == 0)
+        table.marks.push_back({table.blocks.size() - 1, block.used, table.last_start});
     unsigned char* const begin = block.bytes.get() + block.used;
     unsigned char* p = begin + 2;
     unsigned control = 0;

@@ -34,6 +34,17 @@ struct SessionBlock {
     std::size_t used = 0;
 };
 
+// A place in a SessionTable, for reading it in file order.
+struct SessionCursor {
+    std::size_t block = 0;
+    std::size_t offset = 0;
+    std::int64_t last_start = 0;
+};
+
+// How many sessions lie between two marks of a table: a stretch that one
+// thread can print while others print the next.
+inline constexpr std::uint64_t mark_every = 4096;
+
 // The selected sessions in file order, and the texts they name.
 struct SessionTable {
     std::vector<SessionBlock> blocks;
@@ -41,17 +52,14 @@ struct SessionTable {
     std::int64_t last_start = 0; // each start is stored as the step from the one before
     TextPool addresses;
     TextPool flags;
+    std::vector<SessionCursor> marks; // where sessions 0, mark_every, 2 * mark_every... begin
 };
+
+// The tables of a history read in parts, in file order.
+using SessionTables = std::vector<SessionTable>;
 
 // Adds s as the newest session.
 void append_session(SessionTable& table, const Session& s);
-
-// A place in a SessionTable, for reading it in file order.
-struct SessionCursor {
-    std::size_t block = 0;
-    std::size_t offset = 0;
-    std::int64_t last_start = 0;
-};
 
 // How a session is packed; see session_table.cpp. Decoding is here, so
 // that the loops over the sessions have it inlined.

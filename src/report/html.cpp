@@ -350,6 +350,29 @@ void print_calls_table(Writer& out, const HtmlPage& page)
     out.put("<td></td><td></td><td></td><td></td></tr></tfoot></table>\n");
 }
 
+// Prints a row of the log for each session of table.
+void print_log_rows(Writer& out, LocalTimeCache& clock, const SessionTable& table)
+{
+    SessionCursor cursor;
+    for (Session s; next_session(table, cursor, s);) {
+        out.put("<tr><td class=\"text\">");
+        put_local(out, clock, s.start, false);
+        out.put("</td><td class=\"text\">");
+        put_text(out, text_of(table.addresses, s.address));
+        out.put("</td>");
+        put_duration_cell(out, s.duration);
+        out.put("<td class=\"text\">");
+        put_text(out, text_of(table.flags, s.flags));
+        out.put(s.error != 0 ? "</td><td class=\"text\">E</td>" : "</td><td class=\"text\"></td>");
+        put_size_cell(out, session_traffic(s));
+        put_size_cell(out, s.sent);
+        put_size_cell(out, s.received);
+        out.put("<td>");
+        put_column(out, format_rate, session_rate(s));
+        out.put("</td></tr>\n");
+    }
+}
+
 void print_log(Writer& out, const HtmlPage& page)
 {
     out.put("<h2>Sessions</h2>\n");
@@ -365,24 +388,8 @@ void print_log(Writer& out, const HtmlPage& page)
             "<th class=\"text\">E</th><th>Traffic</th><th>Sent</th><th>Received</th>"
             "<th>CPS</th></tr></thead>\n<tbody>\n");
     LocalTimeCache clock;
-    SessionCursor cursor;
-    for (Session s; next_session(*page.log, cursor, s);) {
-        out.put("<tr><td class=\"text\">");
-        put_local(out, clock, s.start, false);
-        out.put("</td><td class=\"text\">");
-        put_text(out, text_of(page.log->addresses, s.address));
-        out.put("</td>");
-        put_duration_cell(out, s.duration);
-        out.put("<td class=\"text\">");
-        put_text(out, text_of(page.log->flags, s.flags));
-        out.put(s.error != 0 ? "</td><td class=\"text\">E</td>" : "</td><td class=\"text\"></td>");
-        put_size_cell(out, session_traffic(s));
-        put_size_cell(out, s.sent);
-        put_size_cell(out, s.received);
-        out.put("<td>");
-        put_column(out, format_rate, session_rate(s));
-        out.put("</td></tr>\n");
-    }
+    for (const SessionTable& table : *page.log)
+        print_log_rows(out, clock, table);
     out.put("</tbody></table>\n");
 }
 

@@ -26,7 +26,7 @@ struct HtmlPage {
     GroupUnit unit = GroupUnit::day;
     const std::vector<std::string_view>* line_names = nullptr;
     const CallSums* calls = nullptr;
-    const SessionTable* log = nullptr; // null where the sessions are too many to list
+    const SessionTables* log = nullptr; // null where the sessions are too many to list
 };
 
 // Prints the page. Every text from the history is escaped, and each byte

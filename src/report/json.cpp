@@ -175,7 +175,7 @@ void put_start(Writer& out, LocalTimeCache& clock, const std::optional<std::int6
 } // namespace
 
 void print_json(Writer& out, const JsonReport& report, const SystemTable& systems,
-                std::uint64_t session_count, const SessionTable* sessions)
+                std::uint64_t session_count, const SessionTables* sessions)
 {
     put_head(out, report);
     out.put("\"systems\": [\n");
@@ -195,14 +195,16 @@ void print_json(Writer& out, const JsonReport& report, const SystemTable& system
     if (sessions != nullptr) {
         out.put("\"sessions\": [\n");
         LocalTimeCache clock;
-        std::uint64_t left = sessions->count;
-        const auto address_of = [&](const Session& s) {
-            return &text_record(sessions->addresses, s.address);
-        };
-        for_each_session(*sessions, address_of, [&](const Session& s) {
-            put_session(out, clock, report, *sessions, s);
-            out.put(--left > 0 ? ",\n" : "\n");
-        });
+        std::uint64_t left = 0;
+        for (const SessionTable& table : *sessions)
+            left += table.count;
+        for (const SessionTable& table : *sessions) {
+            const auto address_of = [&](const Session& s) { return &text_record(table.addresses, s.address); };
+            for_each_session(table, address_of, [&](const Session& s) {
+                put_session(out, clock, report, table, s);
+                out.put(--left > 0 ? ",\n" : "\n");
+            });
+        }
         out.put("],\n");
     }
     put_tail(out, report);

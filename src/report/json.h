@@ -25,7 +25,7 @@ struct JsonReport {
 // totals, and, unless sessions is null, every session in file order, one
 // to a line. Every number is exact; every string keeps each of its bytes.
 void print_json(Writer& out, const JsonReport& report, const SystemTable& systems,
-                std::uint64_t session_count, const SessionTable* sessions);
+                std::uint64_t session_count, const SessionTables* sessions);
 
 // Prints the document of a table of groups: "groups" in place of the
 // systems and sessions, each with its label, its span and its sums.

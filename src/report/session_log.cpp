@@ -1,11 +1,17 @@
 // session_log.cpp - the table of single sessions and its count line.
 #include "report/session_log.h"
 
+#include "history/workers.h"
 #include "report/columns.h"
-#include "time/local_time.h"
 #include "report/rates.h"
+#include "time/local_time.h"
 
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
 #include <cstring>
+#include <mutex>
 
 namespace {
 
@@ -72,20 +78,157 @@ void print_row(Writer& out, StartColumn& start, const SessionTable& table, const
     out.commit(p);
 }
 
+// Prints the rows of up to left sessions from cursor on, stepping both
+// past those printed; stops early where the next row might not fit in
+// the most bytes that out may hold.
+void print_rows(Writer& out, StartColumn& start, const SessionTable& table, SessionCursor& cursor,
+                std::uint64_t& left, std::size_t most)
+{
+    // A row's columns but its two texts take far less than this.
+    constexpr std::size_t row_room = 512;
+    for (Session s; left > 0; --left) {
+        SessionCursor at = cursor;
+        if (!next_session(table, at, s))
+            return;
+        const std::size_t texts = text_record(table.addresses, s.address).size +
+                                  text_record(table.flags, s.flags).size;
+        if (most - out.pending().size() < texts + row_room)
+            return;
+        print_row(out, start, table, s);
+        cursor = at;
+    }
+}
+
+constexpr std::size_t slot_size = 512 * 1024;
+
+// The log's stretches on their way out: each is formatted into its slot
+// by a thread that takes it, and the writing thread writes them in order.
+struct LogShare {
+    LogShare(LogRoom& room, bool full_time, bool terminal)
+        : room(room), full_time(full_time), terminal(terminal)
+    {
+    }
+    LogRoom& room;
+    bool full_time;
+    bool terminal;
+    std::atomic<std::size_t> next{0}; // the first stretch that no thread has taken
+    std::mutex lock;                  // over the slots
+    std::condition_variable changed;
+};
+
+// Takes stretches in turn and formats each into its slot once the slot has
+// been written out for the stretch before.
+void format_stretches(LogShare& share)
+{
+    const std::size_t slots = share.room.slots.size();
+    for (;;) {
+        const std::size_t i = share.next.fetch_add(1);
+        if (i >= share.room.stretches.size())
+            return;
+        LogSlot& slot = share.room.slots[i % slots];
+        {
+            std::unique_lock held(share.lock);
+            share.changed.wait(held, [&] { return slot.stretch == i; });
+        }
+        const LogStretch& stretch = share.room.stretches[i];
+        Writer text(slot.bytes.get(), slot_size, share.terminal);
+        StartColumn start;
+        start.full_time = share.full_time;
+        SessionCursor cursor = stretch.from;
+        std::uint64_t left = stretch.count;
+        print_rows(text, start, *stretch.table, cursor, left, slot_size);
+        {
+            const std::lock_guard held(share.lock);
+            slot.size = text.pending().size();
+            slot.rest = cursor;
+            slot.left = left;
+            slot.filled = true;
+        }
+        share.changed.notify_all();
+    }
+}
+
+// Writes the stretches in order, formatting one itself where no other
+// thread has taken it yet.
+void write_stretches(Writer& out, LogShare& share, StartColumn& start)
+{
+    const std::size_t slots = share.room.slots.size();
+    for (std::size_t i = 0; i < share.room.stretches.size(); ++i) {
+        LogSlot& slot = share.room.slots[i % slots];
+        std::size_t untaken = i;
+        if (share.next.compare_exchange_strong(untaken, i + 1)) {
+            const LogStretch& stretch = share.room.stretches[i];
+            SessionCursor cursor = stretch.from;
+            std::uint64_t left = stretch.count;
+            print_rows(out, start, *stretch.table, cursor, left, SIZE_MAX);
+        } else {
+            std::unique_lock held(share.lock);
+            share.changed.wait(held, [&] { return slot.filled; });
+            held.unlock();
+            out.put(std::string_view(slot.bytes.get(), slot.size));
+            print_rows(out, start, *share.room.stretches[i].table, slot.rest, slot.left, SIZE_MAX);
+        }
+        {
+            const std::lock_guard held(share.lock);
+            slot.filled = false;
+            slot.stretch = i + slots;
+        }
+        share.changed.notify_all();
+    }
+}
+
 } // namespace
 
-void print_session_log(Writer& out, const SessionTable& table, std::string_view version,
-                       bool full_time)
+LogRoom log_room(const SessionTables& tables, std::size_t threads)
+{
+    LogRoom room;
+    if (threads < 2)
+        return room;
+    for (const SessionTable& table : tables)
+        for (std::size_t m = 0; m < table.marks.size(); ++m)
+            room.stretches.push_back({&table, table.marks[m], std::min(mark_every, table.count - m * mark_every)});
+    if (room.stretches.size() < 2) {
+        room.stretches.clear();
+        return room;
+    }
+    room.threads = std::min(threads, room.stretches.size());
+    room.slots.resize(2 * room.threads);
+    for (std::size_t k = 0; k < room.slots.size(); ++k) {
+        room.slots[k].bytes.reset(new char[slot_size]);
+        room.slots[k].stretch = k;
+    }
+    return room;
+}
+
+void print_session_log(Writer& out, const SessionTables& tables, std::string_view version,
+                       bool full_time, LogRoom* room)
 {
     out.put(full_time ? full_heading : heading);
     out.put(full_time ? full_rule : rule);
     StartColumn start;
     start.full_time = full_time;
-    const auto address_of = [&](const Session& s) { return &text_record(table.addresses, s.address); };
-    for_each_session(table, address_of, [&](const Session& s) { print_row(out, start, table, s); });
+    std::uint64_t count = 0;
+    for (const SessionTable& table : tables)
+        count += table.count;
+    if (room != nullptr && !room->slots.empty()) {
+        LogShare share(*room, full_time, out.shows_terminal());
+        // The writing thread writes, and formats only where no thread
+        // could be started to take a stretch.
+        run_together(room->threads + 1, [&](std::size_t i) {
+            if (i == 0)
+                write_stretches(out, share, start);
+            else
+                format_stretches(share);
+        });
+    } else {
+        for (const SessionTable& table : tables) {
+            const auto address_of = [&](const Session& s) { return &text_record(table.addresses, s.address); };
+            for_each_session(table, address_of, [&](const Session& s) { print_row(out, start, table, s); });
+        }
+    }
     out.put(full_time ? full_rule : rule);
     out.put("Total: ");
-    out.put_uint(table.count, 3);
+    out.put_uint(count, 3);
     // The version ends the line, under the last column either way.
     out.put(full_time ? " session                                   " : " session                        ");
     out.put_field_right(version, 20);

@@ -51,12 +51,19 @@ inline void copy_short(char* dst, const char* src, std::size_t n)
 // flush. It never allocates. The first failed write sticks: later output
 // is dropped and flush reports the failure.
 struct Writer {
-    static constexpr std::size_t capacity = 64 * 1024;
+    static constexpr std::size_t buffer_size = 64 * 1024;
 
     // terminal: show control characters in texts from the file, and bytes
     // that are not UTF-8, as '?'.
     explicit Writer(int fd, bool terminal = false)
-        : fd(fd), terminal(terminal), storage(new char[capacity]), buf(storage.get())
+        : fd(fd), terminal(terminal), capacity(buffer_size), storage(new char[buffer_size]),
+          buf(storage.get())
+    {
+    }
+    // Collects text in memory of size bytes and writes none out: whoever
+    // puts text keeps it within the room.
+    Writer(char* memory, std::size_t size, bool terminal)
+        : fd(-1), terminal(terminal), capacity(size), buf(memory)
     {
     }
     Writer(const Writer&) = delete;
@@ -77,7 +84,7 @@ struct Writer {
             flush();
         buf[used++] = c;
     }
-    // Room for n bytes, n at most capacity, flushing first if need be.
+    // Room for n bytes, n at most buffer_size, flushing first if need be.
     // Write into it, then commit where the writing ended.
     char* room(std::size_t n)
     {
@@ -123,6 +130,8 @@ struct Writer {
     }
     // Writes out what is held; false if any write has failed.
     bool flush();
+    // Whether texts from the file are shown as on a terminal.
+    bool shows_terminal() const { return terminal; }
     // What is held and not yet written.
     std::string_view pending() const { return {buf, used}; }
 
@@ -146,6 +155,7 @@ private:
     int fd;
     bool terminal;
     bool failed = false;
+    std::size_t capacity; // of the buffer
     std::size_t used = 0;
     // Taken once, at the start: printing allocates nothing. On the heap, so
     // that the program runs in a small stack.

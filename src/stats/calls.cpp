@@ -1,6 +1,8 @@
 // calls.cpp - the calls of each remote system.
 #include "stats/calls.h"
 
+#include "stats/stats.h"
+
 #include <algorithm>
 
 namespace {
@@ -45,4 +47,23 @@ void sort_calls(std::vector<CallStats>& systems)
 {
     std::sort(systems.begin(), systems.end(),
               [](const CallStats& a, const CallStats& b) { return a.address < b.address; });
+}
+
+void merge_calls(CallSums& sums, const CallSums& next)
+{
+    // The next part's lines come later: between equal starts, its call is the later one.
+    merge_by_address(sums.systems, next.systems, [](CallStats& c, const CallStats& more) {
+        c.calls += more.calls;
+        c.failed += more.failed;
+        if (more.last_call && later(c.last_call, *more.last_call))
+            c.last_call = more.last_call;
+        if (more.last_good && later(c.last_good, *more.last_good))
+            c.last_good = more.last_good;
+        if (more.last_failed && later(c.last_failed, *more.last_failed)) {
+            c.last_failed = more.last_failed;
+            c.last_error = more.last_error;
+        }
+    });
+    sums.calls += next.calls;
+    sums.failed += next.failed;
 }

@@ -40,3 +40,7 @@ void add_call(CallSums& sums, const SessionTable& table, const Session& s);
 
 // Orders the systems by address, byte by byte, bytes unsigned.
 void sort_calls(std::vector<CallStats>& systems);
+
+// Joins the calls of the part of a history that comes next into sums;
+// both have their systems in address order.
+void merge_calls(CallSums& sums, const CallSums& next);

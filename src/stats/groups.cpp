@@ -201,6 +201,18 @@ void add_to_group(GroupSums& sums, const SessionTable& table, const Session& s)
     add_to_sums(sums.groups[place].sums, s, direction);
 }
 
+void merge_groups(GroupSums& sums, const GroupSums& next)
+{
+    for (const Group& g : next.groups) {
+        const auto [found, added] = sums.places.try_emplace(g.key, sums.groups.size());
+        if (added)
+            sums.groups.push_back(g);
+        else
+            add_sums(sums.groups[found->second].sums, g.sums);
+    }
+    sums.sessions += next.sessions;
+}
+
 std::vector<Group> group_rows(GroupSums&& sums, const std::vector<std::string_view>& line_names)
 {
     if (sums.unit != GroupUnit::line)

@@ -70,6 +70,10 @@ void set_span(Group& g, GroupUnit unit);
 // Adds s, whose texts are in table's pools, into its group's sums.
 void add_to_group(GroupSums& sums, const SessionTable& table, const Session& s);
 
+// Joins the groups of the part of a history that comes next into sums,
+// as if its sessions had followed.
+void merge_groups(GroupSums& sums, const GroupSums& next);
+
 // The most rows a table of time groups lists with the empty ones between.
 inline constexpr std::size_t max_group_rows = 100000;
 

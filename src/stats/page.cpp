@@ -34,6 +34,28 @@ void add_to_page(PageSums& sums, const SessionTable& table, const Session& s)
     add_to_group(sums.hours, table, s);
 }
 
+void merge_pages(PageSums& sums, const PageSums& next)
+{
+    merge_systems(sums.systems.systems, next.systems.systems);
+    sums.systems.sessions += next.systems.sessions;
+    merge_groups(sums.groups, next.groups);
+    merge_calls(sums.calls, next.calls);
+    sums.sessions += next.sessions;
+    if (next.first_start && (!sums.first_start || *next.first_start < *sums.first_start))
+        sums.first_start = next.first_start;
+    if (next.last_start && (!sums.last_start || *next.last_start > *sums.last_start))
+        sums.last_start = next.last_start;
+    // The hours are kept as long as the starts of all parts span two days
+    // at most.
+    sums.hours_wanted = sums.hours_wanted && next.hours_wanted &&
+                        (!sums.first_start || static_cast<double>(*sums.last_start) -
+                                                      static_cast<double>(*sums.first_start) <= two_days);
+    if (sums.hours_wanted)
+        merge_groups(sums.hours, next.hours);
+    else
+        sums.hours = {};
+}
+
 GroupUnit chart_unit(std::optional<GroupUnit> given, std::optional<std::int64_t> span)
 {
     if (given)

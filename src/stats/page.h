@@ -29,6 +29,11 @@ struct PageSums {
 // time a session too.
 void add_to_page(PageSums& sums, const SessionTable& table, const Session& s);
 
+// Joins the sums of the part of a history that comes next into sums; the
+// systems and calls of both are in address order. The sessions of the log
+// stay in each part's table.
+void merge_pages(PageSums& sums, const PageSums& next);
+
 // The unit of the chart: the one given, or by the span of the starts:
 // hours up to two days, days up to 92, weeks up to two years, months
 // beyond.

@@ -96,3 +96,8 @@ void sort_systems(SystemTable& systems)
     std::sort(systems.begin(), systems.end(),
               [](const SystemStats& a, const SystemStats& b) { return a.address < b.address; });
 }
+
+void merge_systems(SystemTable& systems, const SystemTable& next)
+{
+    merge_by_address(systems, next, [](SystemStats& sys, const SystemStats& more) { add_sums(sys.sums, more.sums); });
+}

@@ -104,3 +104,29 @@ void add_system(SystemTotals& totals, const SystemStats& sys);
 
 // Orders the systems by address, byte by byte, bytes unsigned.
 void sort_systems(SystemTable& systems);
+
+// Joins more into items, both in address order, as one list in address
+// order: combine(item, other) adds other into an item of the same address.
+template <class Item, class Combine>
+void merge_by_address(std::vector<Item>& items, const std::vector<Item>& more, Combine combine)
+{
+    std::vector<Item> merged;
+    merged.reserve(items.size() + more.size());
+    auto a = items.begin();
+    auto b = more.begin();
+    while (a != items.end() || b != more.end()) {
+        if (b == more.end() || (a != items.end() && a->address < b->address)) {
+            merged.push_back(*a++);
+        } else if (a == items.end() || b->address < a->address) {
+            merged.push_back(*b++);
+        } else {
+            merged.push_back(*a++);
+            combine(merged.back(), *b++);
+        }
+    }
+    items = std::move(merged);
+}
+
+// Joins the systems of the part of a history that comes next into
+// systems; both are in address order.
+void merge_systems(SystemTable& systems, const SystemTable& next);

@@ -111,7 +111,7 @@ TEST(put, output_larger_than_the_buffer_arrives_whole)
         out.put('\n');
         expected += std::string(7 - std::to_string(i).size(), ' ') + std::to_string(i) + "\n";
     }
-    const std::string big(3 * Writer::capacity, 'x');
+    const std::string big(3 * Writer::buffer_size, 'x');
     out.put(big);
     expected += big;
     EXPECT_TRUE(out.flush());
