@@ -39,10 +39,10 @@ struct Collected {
 
 // The fewest bytes of a file that one more reading thread is given: below
 // this it costs more than it gains.
-inline constexpr std::uint64_t least_part_bytes = 4 * 1024 * 1024;
+inline constexpr std::uint64_t least_part_bytes = 8 * 1024 * 1024;
 
 // The fewest sessions of a log for which one more printing thread pays.
-inline constexpr std::uint64_t least_log_part = 32768;
+inline constexpr std::uint64_t least_log_part = 131072;
 
 // Reads the history files one after the other, as one history: a large
 // regular file in parts at once, on as many threads as opts allows and

@@ -14,6 +14,9 @@
 namespace {
 
 constexpr std::size_t block_size = 256 * 1024;
+// A part of a file read beside others reads in smaller blocks: together
+// they hold about what one reader holds.
+constexpr std::size_t part_block_size = 128 * 1024;
 
 // A selected line waiting to be filed: its session but for the ids of its
 // texts, the texts, and the hash of its address.
@@ -231,7 +234,8 @@ ReadStatus read_source(Source source, const Selection& sel, SessionTable& table,
         notes.named.assign(sel.line_names.size(), false);
     const auto unnamed = static_cast<std::size_t>(std::count(notes.named.begin(), notes.named.end(), false));
     LineHandling h{sel, !sel.window, table, notes, sink, unnamed};
-    ReadBuffer buffer = make_read_buffer(block_size);
+    const std::size_t block = source.range ? part_block_size : block_size;
+    ReadBuffer buffer = make_read_buffer(block);
     append(buffer, first_bytes);
     std::size_t unread = first_bytes.size(); // held, not yet looked at
     HeldLine held; // the unfinished line at the front of the buffer
@@ -239,7 +243,7 @@ ReadStatus read_source(Source source, const Selection& sel, SessionTable& table,
         if (buffer.size == buffer.capacity && !cut_held_line(buffer, held, h))
             grow(buffer);
         // Reads past a cut line stay large however much of it is kept.
-        if (held.cut && buffer.capacity - buffer.size < block_size / 2)
+        if (held.cut && buffer.capacity - buffer.size < block / 2)
             grow(buffer);
         std::size_t old = buffer.size - unread;
         if (unread == 0) {

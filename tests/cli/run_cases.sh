@@ -9,7 +9,9 @@
 # missing) and NAME.rc (0 when missing). The input is the standard input
 # too, for "-" as the history file. Inputs and expected outputs named
 # *.tmpl are templates: {now-N} and {now+N} become the time N seconds from
-# now, {hms:now-N} that time of day in UTC. Several inputs are joined by
+# now, {hms:now-N} that time of day in UTC. A case whose arguments hold
+# %THREADS runs with --threads=1, 2 and 7 in its place, and each run must
+# print the same. Several inputs are joined by
 # "+": %IN names the first, %IN2 and %IN3 the others. --update rewrites the
 # expected files of plain (non-template) cases from what the binary prints.
 # --plain is for a build that reads no compressed file: where a case has
@@ -79,11 +81,17 @@ while read -r name tz input args; do
     in2=${2:-}
     in3=${3:-}
     [ "$args" = - ] && args=
-    args=$(printf '%s\n' "$args" | sed "s|%IN3|$in3|g; s|%IN2|$in2|g; s|%IN|$in|g; s|%DIR|dir|g")
+    # %THREADS runs the case once for each thread count, with one expectation.
+    variants=-
+    case $args in *%THREADS*) variants="1 2 7" ;; esac
+    for threads in $variants; do
+    label=$name
+    [ "$threads" != - ] && label="$name (--threads=$threads)"
+    run_args=$(printf '%s\n' "$args" | sed "s|%IN3|$in3|g; s|%IN2|$in2|g; s|%IN|$in|g; s|%DIR|dir|g; s|%THREADS|--threads=$threads|g")
     [ "$tz" = - ] && tz=UTC
     (
         cd "$dir" || exit 1
-        eval "set -- $args"
+        eval "set -- $run_args"
         # The input is also the standard input, for "-".
         TZ=$tz "$qelmar" "$@" > out 2> err < "${in:-/dev/null}"
         echo $? > rc
@@ -105,12 +113,13 @@ while read -r name tz input args; do
     ok=1
     for part in out err rc; do
         if ! cmp -s "$dir/want.$part" "$dir/$part"; then
-            [ $ok = 1 ] && echo "FAIL $name"
+            [ $ok = 1 ] && echo "FAIL $label"
             ok=0
             diff -u "$dir/want.$part" "$dir/$part" | sed 's/^/    /'
         fi
     done
     if [ $ok = 1 ]; then passed=$((passed + 1)); else failed=$((failed + 1)); fi
+    done
 done < "$here/cases.txt"
 
 echo "$passed passed, $failed failed"
