@@ -244,6 +244,17 @@ int main(int argc, char** argv)
         {"qelmar -a", {qelmar, "-a", "tcpip", big + ".gz"}, "10m-3000.gz", {}},
         {"gzip -dc | qelmar -a -", {"sh", "-c", "gzip -dc " + big + ".gz | " + qelmar + " -a tcpip -"},
          "10m-3000.gz", {}},
+        // One thread against two on the big file, and on 1M lines the
+        // default against one thread.
+        {"qelmar --threads=1 -a", {qelmar, "--threads=1", "-a", "tcpip", big}, "10m-3000", {}},
+        {"qelmar --threads=2 -a", {qelmar, "--threads=2", "-a", "tcpip", big}, "10m-3000", {}},
+        {"qelmar --threads=1 --summary -a", {qelmar, "--threads=1", "--summary", "-a", "tcpip", big},
+         "10m-3000", {}},
+        {"qelmar --threads=2 --summary -a", {qelmar, "--threads=2", "--summary", "-a", "tcpip", big},
+         "10m-3000", {}},
+        {"qelmar --threads=1 (last 24 h)", {qelmar, "--threads=1", "tcpip", big}, "10m-3000", {}},
+        {"qelmar --threads=2 (last 24 h)", {qelmar, "--threads=2", "tcpip", big}, "10m-3000", {}},
+        {"qelmar --threads=1 -a", {qelmar, "--threads=1", "-a", "tcpip", file("1m-300")}, "1m-300", {}},
     };
     for (int r = 0; r < runs; ++r) {
         for (Command& c : commands) {
@@ -314,6 +325,13 @@ int main(int argc, char** argv)
     const Command& zst_pipeline = commands[21];
     const Command& gz_direct = commands[22];
     const Command& gz_pipeline = commands[23];
+    const Command& all_10m_one = commands[24];
+    const Command& all_10m_two = commands[25];
+    const Command& summary_10m_one = commands[26];
+    const Command& summary_10m_two = commands[27];
+    const Command& recent_10m_one = commands[28];
+    const Command& recent_10m_two = commands[29];
+    const Command& all_1m_one = commands[30];
     std::printf("\ntargets (medians of the ratios within each round)\n");
     check("-a on 1M lines, x wc -l", ratio(all_1m, *wc_of("1m-300")), 20, "");
     check("last 24 h on 1M lines, x wc -l", ratio(recent_1m, *wc_of("1m-300")), 4, "");
@@ -351,6 +369,21 @@ int main(int argc, char** argv)
           "");
     check("-a on 10M lines in gzip, against gzip -dc | qelmar", ratio(gz_direct, gz_pipeline), 1,
           "");
+    // Two threads read a file in two parts at once and print its log in
+    // stretches at once; joining the parts and writing stay on one.
+    check("--summary -a on 10M lines, 2 threads against 1", ratio(summary_10m_two, summary_10m_one),
+          0.6, "");
+    check("-a on 10M lines, 2 threads against 1", ratio(all_10m_two, all_10m_one), 0.65, "");
+    check("last 24 h on 10M lines, 2 threads against 1", ratio(recent_10m_two, recent_10m_one), 0.6,
+          "");
+    check("-a on 1M lines, threads by default against 1", ratio(all_1m, all_1m_one), 1, "");
+    check("peak RSS of -a on 10M lines, 2 threads against 1",
+          static_cast<double>(all_10m_two.max_rss_kib) / static_cast<double>(all_10m_one.max_rss_kib),
+          1.25, "");
+    check("peak RSS of --summary -a on 10M lines, 2 threads against 1",
+          static_cast<double>(summary_10m_two.max_rss_kib) /
+              static_cast<double>(summary_10m_one.max_rss_kib),
+          1.25, "");
     std::printf("  (three reports of 100,000,000 piped lines follow: about half a minute each)\n");
     std::fflush(stdout);
     const long summary_rss = piped_rss_kib({gen, "100000000", "3000", "1", "36500", std::to_string(now)},
@@ -372,19 +405,29 @@ int main(int argc, char** argv)
     check("peak RSS of the last 24 h on 1M lines",
           static_cast<double>(commands[4].max_rss_kib) / 1024, 16, " MiB");
 
-    // The report of a file with fixed times must not change.
+    // The report of a file with fixed times must not change, whatever the
+    // number of threads.
     setenv("TZ", "UTC", 1);
-    const Outcome golden = run({qelmar, "-a", "tcpip", file("1m-300-fixed")}, true);
-    char got[32];
-    std::snprintf(got, sizeof got, "%016llx", static_cast<unsigned long long>(golden.checksum));
     char want[32] = "";
     if (std::FILE* f = std::fopen(golden_file, "r")) {
         if (std::fscanf(f, "%31s", want) != 1)
             want[0] = '\0';
         std::fclose(f);
     }
-    const bool same = std::string(got) == want;
-    std::printf("  %-58s %s  %s\n", "checksum of -a on the fixed 1M file (TZ=UTC)", got,
-                same ? "same as the golden run" : "DIFFERS from the golden run");
+    bool same = true;
+    for (const char* threads : {"", "--threads=1", "--threads=2", "--threads=7"}) {
+        std::vector<std::string> argv = {qelmar, "-a", "tcpip", file("1m-300-fixed")};
+        if (*threads != '\0')
+            argv.insert(argv.begin() + 1, threads);
+        const Outcome golden = run(argv, true);
+        char got[32];
+        std::snprintf(got, sizeof got, "%016llx", static_cast<unsigned long long>(golden.checksum));
+        const bool this_same = std::string(got) == want;
+        same = same && this_same;
+        const std::string what =
+            std::string("checksum of -a on the fixed 1M file (TZ=UTC") + (*threads ? ", " : "") + threads + ")";
+        std::printf("  %-58s %s  %s\n", what.c_str(), got,
+                    this_same ? "same as the golden run" : "DIFFERS from the golden run");
+    }
     return same ? 0 : 1;
 }

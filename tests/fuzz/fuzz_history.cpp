@@ -5,7 +5,8 @@
 // alone, and whose sums as the sessions come must match the sums of the
 // kept table; and by run() in both scopes, which must end with status 0
 // (the file is always readable, unless it starts like compressed data) and
-// write only to its scratch descriptors.
+// write only to its scratch descriptors; and run with two threads, which
+// must print what one prints.
 #include "app/run.h"
 #include "history/compressed.h"
 #include "history/reader.h"
@@ -313,7 +314,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
         const int status = run(static_cast<int>(argv.size()), argv.data(), sink_fd, sink_fd, fixed_clock);
         require(status == 0 || (compressed && status == 1), "run status");
     }
-    if (!compressed)
-        compare_dates(path);
+    if (compressed)
+        return 0;
+    compare_dates(path);
+    // Two threads, reading the file in two parts, print what one prints.
+    for (const auto& argv : runs) {
+        std::vector<const char*> two = argv;
+        two.insert(two.begin() + 1, "--threads=2");
+        require(report_of(two) == report_of(argv), "two threads print what one prints");
+    }
     return 0;
 }
