@@ -185,12 +185,23 @@ else
     echo "Not enough memory to allocate buffer" > "$work/want.out"
     check out-of-memory "$work/want.out" "" 1
     rm -f "$work/huge"
+    # The same line in the second of two parts, read by a thread of its
+    # own while the first part is read: the message alone, before any
+    # report.
+    awk 'BEGIN { for (i = 0; i < 400000; i++) printf "tcpip,2:%d/1,%d,60,O,0,1,2,3,4,5,6\n", i % 97, 1796169600 + i
+        printf "tcpip,2:1/"; for (i = 0; i < 400000; i++) printf "%050d", i; print ",1,60,O,0,1,2,3,4,5,6" }' \
+        > "$work/huge"
+    (ulimit -v 60000 && exec "$qelmar" --threads=2 --summary -a tcpip "$work/huge") > "$work/out" 2> "$work/err"; rc=$?
+    check out-of-memory-in-a-thread "$work/want.out" "" 1
+    rm -f "$work/huge"
 fi
 
 # Every address-space limit, in small steps from the smallest at which the
 # program starts (below it the loader gives up, status 127) up to one at
 # which the report is printed: each run prints either the whole report or
-# the out-of-memory message alone.
+# the out-of-memory message alone. Again with two threads, which read the
+# file in two parts and format its log at once where the limit lets them
+# start, and leave the work to the one thread where it does not.
 if [ -n "$sanitized" ]; then
     skip memory-sweep "sanitizer builds reserve far more address space than any limit here"
 else
@@ -199,28 +210,31 @@ else
         > "$work/sweep"
     TZ=Europe/Berlin "$qelmar" -a tcpip "$work/sweep" > "$work/sweep.out" 2> /dev/null
     echo "Not enough memory to allocate buffer" > "$work/oom.out"
-    limit=2048 started= bad= reports=0
-    while [ $limit -lt 262144 ] && [ $reports -lt 8 ]; do
-        (ulimit -v $limit && TZ=Europe/Berlin exec "$qelmar" -a tcpip "$work/sweep") \
-            > "$work/out" 2> "$work/err"
-        rc=$?
-        if [ $rc != 127 ] || [ -n "$started" ]; then
-            started=$limit
-            if [ $rc = 0 ] && cmp -s "$work/out" "$work/sweep.out" && [ ! -s "$work/err" ]; then
-                reports=$((reports + 1))
-            elif [ $rc = 1 ] && cmp -s "$work/out" "$work/oom.out" && [ ! -s "$work/err" ]; then
-                :
-            else
-                bad="$bad $limit:$rc"
+    for threads in 1 2; do
+        limit=2048 started= bad= reports=0
+        while [ $limit -lt 262144 ] && [ $reports -lt 8 ]; do
+            (ulimit -v $limit && TZ=Europe/Berlin exec "$qelmar" --threads=$threads -a tcpip "$work/sweep") \
+                > "$work/out" 2> "$work/err"
+            rc=$?
+            if [ $rc != 127 ] || [ -n "$started" ]; then
+                started=$limit
+                if [ $rc = 0 ] && cmp -s "$work/out" "$work/sweep.out" && [ ! -s "$work/err" ]; then
+                    reports=$((reports + 1))
+                elif [ $rc = 1 ] && cmp -s "$work/out" "$work/oom.out" && [ ! -s "$work/err" ]; then
+                    :
+                else
+                    bad="$bad $limit:$rc"
+                fi
             fi
+            limit=$((limit + 8))
+        done
+        if [ -n "$started" ] && [ $reports -gt 0 ] && [ -z "$bad" ]; then
+            passed=$((passed + 1))
+        else
+            failed=$((failed + 1))
+            echo "FAIL memory-sweep, $threads threads: up to ${started:-none} KiB; other results at$bad"
         fi
-        limit=$((limit + 8))
     done
-    if [ -n "$started" ] && [ $reports -gt 0 ] && [ -z "$bad" ]; then
-        passed=$((passed + 1))
-    else
-        failed=$((failed + 1)); echo "FAIL memory-sweep: up to ${started:-none} KiB; other results at$bad"
-    fi
 fi
 
 # A small compressed file that expands to a gigabyte (a run of zeros, and
