@@ -34,14 +34,15 @@ struct Collected {
     std::uint64_t session_count = 0;
     bool log_kept = true; // the page's log: all sessions of the period are in tables
     ReadNotes notes;
-    std::size_t threads = 1; // that the log may be printed with
+    std::size_t threads = 1; // to print the log with
 };
 
 // The fewest bytes of a file that one more reading thread is given: below
 // this it costs more than it gains.
 inline constexpr std::uint64_t least_part_bytes = 8 * 1024 * 1024;
 
-// The fewest sessions of a log for which one more printing thread pays.
+// The fewest sessions of a log that several threads print: a shorter one
+// is printed sooner by one.
 inline constexpr std::uint64_t least_log_part = 131072;
 
 // Reads the history files one after the other, as one history: a large
