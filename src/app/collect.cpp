@@ -171,6 +171,38 @@ void join_parts(std::vector<PartSums>& parts, const RunOptions& opts, const Sele
     }
 }
 
+// Which parts the files are read into: the ranges of each file read in
+// parts (none for one read whole), and the first part each fills.
+struct PartPlan {
+    std::vector<std::vector<FileRange>> ranges;
+    std::vector<std::size_t> first_part;
+    std::size_t parts = 0;
+};
+
+// Splits each plain file on disk into parts for threads threads where it
+// is large enough, or whatever its size where the options set the count.
+// Each file read in parts gets parts of its own; the files read whole that
+// follow one another share one.
+PartPlan plan_parts(const HistoryFiles& files, const RunOptions& opts, std::size_t threads)
+{
+    PartPlan plan;
+    plan.ranges.resize(files.fds.size());
+    plan.first_part.resize(files.fds.size());
+    bool shared = false; // the last part takes whole files
+    for (std::size_t i = 0; i < files.fds.size(); ++i) {
+        std::vector<FileRange>& ranges = plan.ranges[i];
+        if (threads > 1 && std::string_view(opts.history_paths[i]) != "-")
+            ranges = split_history(files.fds[i], threads, opts.threads > 0 ? 0 : least_part_bytes);
+        if (ranges.empty() && !shared)
+            ++plan.parts;
+        plan.first_part[i] = ranges.empty() ? plan.parts - 1 : plan.parts;
+        plan.parts += ranges.size();
+        shared = ranges.empty();
+    }
+    plan.parts = std::max<std::size_t>(plan.parts, 1);
+    return plan;
+}
+
 // Tells why a history file could not be read.
 void say_unread(int err_fd, const char* path, ReadStatus status)
 {
@@ -188,22 +220,8 @@ bool collect(const HistoryFiles& files, const RunOptions& opts, const Selection&
 {
     c.view = view_of(opts);
     const std::size_t threads = opts.threads > 0 ? opts.threads : processors_available();
-    // Each file read in parts gets parts of its own; the files read whole
-    // that follow one another share one.
-    std::vector<std::vector<FileRange>> ranges(files.fds.size());
-    std::vector<std::size_t> first_part(files.fds.size());
-    std::size_t parts = 0;
-    bool shared = false; // the last part takes whole files
-    for (std::size_t i = 0; i < files.fds.size(); ++i) {
-        if (threads > 1 && std::string_view(opts.history_paths[i]) != "-")
-            ranges[i] = split_history(files.fds[i], threads, opts.threads > 0 ? 0 : least_part_bytes);
-        if (ranges[i].empty() && !shared)
-            ++parts;
-        first_part[i] = ranges[i].empty() ? parts - 1 : parts;
-        parts += ranges[i].size();
-        shared = ranges[i].empty();
-    }
-    parts = std::max<std::size_t>(parts, 1);
+    const PartPlan plan = plan_parts(files, opts, threads);
+    const std::size_t parts = plan.parts;
     c.tables.resize(parts);
     std::vector<PartSums> sums(parts);
     std::vector<SessionSink> sinks(parts);
@@ -211,15 +229,16 @@ bool collect(const HistoryFiles& files, const RunOptions& opts, const Selection&
         sinks[p] = ready_sums(sums[p], c.view, opts, c.tables[p]);
 
     for (std::size_t i = 0; i < files.fds.size(); ++i) {
-        const std::size_t first = first_part[i];
+        const std::size_t first = plan.first_part[i];
+        const std::vector<FileRange>& ranges = plan.ranges[i];
         ReadStatus status = ReadStatus::ok;
-        if (ranges[i].empty()) {
+        if (ranges.empty()) {
             status = read_history_file(files.fds[i], sel, c.tables[first], sums[first].notes, sinks[first]);
         } else {
-            std::vector<ReadStatus> statuses(ranges[i].size(), ReadStatus::ok);
-            run_together(ranges[i].size(), [&](std::size_t k) {
+            std::vector<ReadStatus> statuses(ranges.size(), ReadStatus::ok);
+            run_together(ranges.size(), [&](std::size_t k) {
                 const std::size_t p = first + k;
-                statuses[k] = read_history_range(files.fds[i], ranges[i][k], sel, c.tables[p],
+                statuses[k] = read_history_range(files.fds[i], ranges[k], sel, c.tables[p],
                                                  sums[p].notes, sinks[p]);
             });
             for (const ReadStatus s : statuses)
