@@ -137,11 +137,8 @@ void join_parts(std::vector<PartSums>& parts, const RunOptions& opts, const Sele
             merge_systems(c.systems, parts[p].systems.systems);
             c.session_count += parts[p].systems.sessions;
         }
-        if (c.view == View::report) {
-            c.session_count = 0;
-            for (const SessionTable& table : c.tables)
-                c.session_count += table.count;
-        }
+        if (c.view == View::report)
+            c.session_count = session_count(c.tables);
         break;
     case View::groups:
         for (std::size_t p = 1; p < parts.size(); ++p)

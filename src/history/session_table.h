@@ -58,6 +58,15 @@ struct SessionTable {
 // The tables of a history read in parts, in file order.
 using SessionTables = std::vector<SessionTable>;
 
+// The sessions of all the tables.
+inline std::uint64_t session_count(const SessionTables& tables)
+{
+    std::uint64_t count = 0;
+    for (const SessionTable& table : tables)
+        count += table.count;
+    return count;
+}
+
 // Adds s as the newest session.
 void append_session(SessionTable& table, const Session& s);
 

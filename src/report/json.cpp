@@ -195,9 +195,7 @@ void print_json(Writer& out, const JsonReport& report, const SystemTable& system
     if (sessions != nullptr) {
         out.put("\"sessions\": [\n");
         LocalTimeCache clock;
-        std::uint64_t left = 0;
-        for (const SessionTable& table : *sessions)
-            left += table.count;
+        std::uint64_t left = session_count; // the log holds every session counted
         for (const SessionTable& table : *sessions) {
             const auto address_of = [&](const Session& s) { return &text_record(table.addresses, s.address); };
             for_each_session(table, address_of, [&](const Session& s) {

@@ -191,8 +191,7 @@ LogRoom log_room(const SessionTables& tables, std::size_t threads)
         room.stretches.clear();
         return room;
     }
-    room.threads = std::min(threads, room.stretches.size());
-    room.slots.resize(2 * room.threads);
+    room.slots.resize(2 * std::min(threads, room.stretches.size()));
     for (std::size_t k = 0; k < room.slots.size(); ++k) {
         room.slots[k].bytes.reset(new char[slot_size]);
         room.slots[k].stretch = k;
@@ -207,14 +206,11 @@ void print_session_log(Writer& out, const SessionTables& tables, std::string_vie
     out.put(full_time ? full_rule : rule);
     StartColumn start;
     start.full_time = full_time;
-    std::uint64_t count = 0;
-    for (const SessionTable& table : tables)
-        count += table.count;
     if (room != nullptr && !room->slots.empty()) {
         LogShare share(*room, full_time, out.shows_terminal());
         // The writing thread writes, and formats only where no thread
         // could be started to take a stretch.
-        run_together(room->threads + 1, [&](std::size_t i) {
+        run_together(room->slots.size() / 2 + 1, [&](std::size_t i) {
             if (i == 0)
                 write_stretches(out, share, start);
             else
@@ -228,7 +224,7 @@ void print_session_log(Writer& out, const SessionTables& tables, std::string_vie
     }
     out.put(full_time ? full_rule : rule);
     out.put("Total: ");
-    out.put_uint(count, 3);
+    out.put_uint(session_count(tables), 3);
     // The version ends the line, under the last column either way.
     out.put(full_time ? " session                                   " : " session                        ");
     out.put_field_right(version, 20);

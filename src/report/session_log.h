@@ -31,9 +31,9 @@ struct LogSlot {
 };
 
 // What formatting the log on several threads needs, all taken before any
-// of the report is printed. No slots where one thread formats it.
+// of the report is printed: two slots for each thread that formats, none
+// where one thread formats it.
 struct LogRoom {
-    std::size_t threads = 1;
     std::vector<LogStretch> stretches;
     std::vector<LogSlot> slots;
 };
