@@ -2,11 +2,9 @@
 // the printers show.
 #pragma once
 
-#include "app/options.h"
+#include "history/file_parts.h"
 #include "history/reader.h"
-#include "stats/calls.h"
-#include "stats/groups.h"
-#include "stats/stats.h"
+#include "stats/tally.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -14,6 +12,7 @@
 
 // The history files of the run, open; closed on every way out of it.
 struct HistoryFiles {
+    std::vector<const char*> paths; // as given, "-" for the standard input
     std::vector<int> fds;
     HistoryFiles() = default;
     HistoryFiles(const HistoryFiles&) = delete;
@@ -23,32 +22,34 @@ struct HistoryFiles {
 
 // What reading the history gives the printers.
 struct Collected {
-    View view = View::report;
     // In file order, one table for each part read apart: the sessions where
-    // the log is printed; else the texts that the sums name.
+    // the view keeps them; else the texts that the sums name.
     SessionTables tables;
-    SystemTable systems; // in address order
-    std::vector<Group> groups;
-    GroupUnit unit = GroupUnit::day; // of the groups
-    CallSums calls;
-    std::uint64_t session_count = 0;
-    bool log_kept = true; // the page's log: all sessions of the period are in tables
+    Tally tally;
     ReadNotes notes;
-    std::size_t threads = 1; // to print the log with
 };
 
 // The fewest bytes of a file that one more reading thread is given: below
 // this it costs more than it gains.
 inline constexpr std::uint64_t least_part_bytes = 8 * 1024 * 1024;
 
-// The fewest sessions of a log that several threads print: a shorter one
-// is printed sooner by one.
-inline constexpr std::uint64_t least_log_part = 131072;
+// Which parts the files are read into: the ranges of each file read in
+// parts (none for one read whole), and the first part each fills.
+struct PartPlan {
+    std::vector<std::vector<FileRange>> ranges;
+    std::vector<std::size_t> first_part;
+    std::size_t parts = 0;
+};
+
+// Splits each plain file on disk into parts for threads threads where it
+// is large enough, or whatever its size where the threads were given
+// (given is not 0). Each file read in parts gets parts of its own; the
+// files read whole that follow one another share one.
+PartPlan plan_parts(const HistoryFiles& files, std::size_t threads, bool given);
 
 // Reads the history files one after the other, as one history: a large
-// regular file in parts at once, on as many threads as opts allows and
-// pay. The report's log keeps the sessions; every other view sums them as
-// they come and keeps none. False, having said why, when a file cannot be
-// read.
-bool collect(const HistoryFiles& files, const RunOptions& opts, const Selection& sel, Collected& c,
-             int err_fd);
+// regular file in parts at once, on as many threads as threads_given (0:
+// as pay) allows, each part tallied as the plan says. False, having said
+// why, when a file cannot be read.
+bool collect(const HistoryFiles& files, std::size_t threads_given, const TallyPlan& plan,
+             const Selection& sel, Collected& c, int err_fd);

@@ -44,6 +44,31 @@ struct MessageBuffer {
     }
 };
 
+// The names of the units, parted by ", " and before the last by last:
+// "hour, day, ..., year, line" or "... year or line". buf holds 80 bytes.
+std::string_view unit_list(char* buf, std::string_view last)
+{
+    std::size_t n = 0;
+    const auto add = [&](std::string_view text) {
+        text.copy(buf + n, text.size());
+        n += text.size();
+    };
+    const std::size_t count = std::size(unit_names);
+    for (std::size_t i = 0; i < count; ++i) {
+        if (i > 0)
+            add(i + 1 < count ? std::string_view(", ") : last);
+        add(unit_names[i].name);
+    }
+    return {buf, n};
+}
+
+// A count in decimal digits, in buf of 24 bytes.
+std::string_view decimal(char* buf, std::uint64_t n)
+{
+    const auto r = std::to_chars(buf, buf + 24, n);
+    return {buf, static_cast<std::size_t>(r.ptr - buf)};
+}
+
 } // namespace
 
 void put_message(int fd, std::string_view a, std::string_view b, std::string_view c)
@@ -75,7 +100,10 @@ void print_help(Writer& out)
             "  --full-time  - the date of each session in the log, with the time.\n"
             "  --summary    - the summary table alone.\n"
             "  --json       - the report as one JSON document.\n"
-            "  --by=UNIT    - traffic by hour, day, week, month, year or line, in place of the tables.\n"
+            "  --by=UNIT    - traffic by ");
+    char units[80];
+    out.put(unit_list(units, " or "));
+    out.put(", in place of the tables.\n"
             "  --calls      - each system's calls, failed calls and latest good call.\n"
             "  --files      - [-a] name_line hist_file...: several files as one history.\n"
             "  --html       - the report as one HTML page with a chart; --by sets its unit.\n"
@@ -102,13 +130,18 @@ void print_bad_argument(int fd, const BadArgument& bad)
         put_message(fd, "Invalid time '", bad.text, "'.\n");
         put_message(fd, "Times: ", when_forms, ".\n");
         break;
-    case BadArgument::Kind::invalid_unit:
+    case BadArgument::Kind::invalid_unit: {
+        char units[80];
         put_message(fd, "Invalid unit '", bad.text, "'.\n");
-        put_message(fd, "Units: hour, day, week, month, year, line.\n");
+        put_message(fd, "Units: ", unit_list(units, ", "), ".\n");
         break;
-    case BadArgument::Kind::invalid_threads:
-        put_message(fd, "Invalid thread count '", bad.text, "': 1 to 1024.\n");
+    }
+    case BadArgument::Kind::invalid_threads: {
+        char most[24];
+        put_message(fd, "Invalid thread count '", bad.text, "': 1 to ");
+        put_message(fd, decimal(most, most_threads), ".\n");
         break;
+    }
     case BadArgument::Kind::by_and_calls:
         put_message(fd, "Options '--by' and '--calls' cannot be combined.\n");
         break;
@@ -133,8 +166,7 @@ void print_ignored(int fd, const std::vector<std::string_view>& ignored)
 void print_skipped(int fd, std::uint64_t skipped)
 {
     char digits[24];
-    const auto r = std::to_chars(digits, digits + sizeof digits, skipped);
-    put_message(fd, "Skipped ", std::string_view(digits, static_cast<std::size_t>(r.ptr - digits)),
+    put_message(fd, "Skipped ", decimal(digits, skipped),
                 skipped == 1 ? " incomplete history line.\n" : " incomplete history lines.\n");
 }
 

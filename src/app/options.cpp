@@ -2,6 +2,8 @@
 #include "app/options.h"
 
 #include "app/when.h"
+#include "report/report.h"
+#include "stats/tally.h"
 
 #include <optional>
 
@@ -21,9 +23,6 @@ bool takes_value(std::string_view name)
     return name == "--since" || name == "--until" || name == "--by" || name == "--threads";
 }
 
-// The most threads asked for that are taken.
-constexpr std::size_t most_threads = 1024;
-
 // A thread count of 1 to most_threads, in decimal digits.
 std::optional<std::size_t> thread_count(std::string_view text)
 {
@@ -39,6 +38,38 @@ std::optional<std::size_t> thread_count(std::string_view text)
 }
 
 
+// Takes an option that has a value into opts; false, with bad set, for a
+// value it does not take.
+bool take_value(std::string_view name, std::string_view value, std::int64_t now, RunOptions& opts,
+                LongOptions& given, BadArgument& bad)
+{
+    if (name == "--by") {
+        opts.by = unit_named(value);
+        if (!opts.by) {
+            bad = {BadArgument::Kind::invalid_unit, value, {}};
+            return false;
+        }
+    } else if (name == "--threads") {
+        const auto n = thread_count(value);
+        if (!n) {
+            bad = {BadArgument::Kind::invalid_threads, value, {}};
+            return false;
+        }
+        opts.threads = *n;
+    } else {
+        const Bound bound = name == "--since" ? Bound::since : Bound::until;
+        const auto instant = parse_when(value, bound, now);
+        if (!instant) {
+            bad = {BadArgument::Kind::invalid_time, value, {}};
+            return false;
+        }
+        (bound == Bound::since ? opts.period.since : opts.period.until) = *instant;
+        (bound == Bound::since ? given.since : given.until) = value;
+    }
+    given.any = true;
+    return true;
+}
+
 // Takes one long option into opts; false, with bad set, for one that is
 // not an option of the tool or lacks its value. arg is the option as
 // given, for the messages.
@@ -46,40 +77,12 @@ bool take_option(std::string_view arg, std::string_view name,
                  std::optional<std::string_view> value, std::int64_t now, RunOptions& opts,
                  LongOptions& given, BadArgument& bad)
 {
-    if (name == "--by" && value) {
-        opts.by = unit_named(*value);
-        if (!opts.by) {
-            bad = {BadArgument::Kind::invalid_unit, *value, {}};
-            return false;
-        }
-        given.any = true;
-        return true;
-    }
-    if (name == "--threads" && value) {
-        const auto n = thread_count(*value);
-        if (!n) {
-            bad = {BadArgument::Kind::invalid_threads, *value, {}};
-            return false;
-        }
-        opts.threads = *n;
-        given.any = true;
-        return true;
-    }
     if (takes_value(name)) {
         if (!value) {
             bad = {BadArgument::Kind::missing_value, arg, {}};
             return false;
         }
-        const Bound bound = name == "--since" ? Bound::since : Bound::until;
-        const auto instant = parse_when(*value, bound, now);
-        if (!instant) {
-            bad = {BadArgument::Kind::invalid_time, *value, {}};
-            return false;
-        }
-        (bound == Bound::since ? opts.period.since : opts.period.until) = *instant;
-        (bound == Bound::since ? given.since : given.until) = *value;
-        given.any = true;
-        return true;
+        return take_value(name, *value, now, opts, given, bad);
     }
     const struct {
         std::string_view name;
@@ -103,24 +106,13 @@ bool take_option(std::string_view arg, std::string_view name,
     return false;
 }
 
-} // namespace
-
-View view_of(const RunOptions& opts)
+// Takes every long option of argv into opts, and hands the other
+// arguments to rest, argv[0] first; false, with bad set, at the first
+// option that cannot be taken. Every argument that begins with "--", up
+// to one that is exactly "--", is a long option.
+bool take_options(int argc, const char* const* argv, std::int64_t now, RunOptions& opts,
+                  LongOptions& given, std::vector<const char*>& rest, BadArgument& bad)
 {
-    if (opts.html)
-        return View::html;
-    if (opts.calls)
-        return View::calls;
-    if (opts.by)
-        return View::groups;
-    return opts.summary_only ? View::summary : View::report;
-}
-
-Request parse_arguments(int argc, const char* const* argv, std::int64_t now, RunOptions& opts,
-                        BadArgument& bad)
-{
-    std::vector<const char*> rest;
-    LongOptions given;
     bool options_end = false;
     for (int i = 0; i < argc; ++i) {
         const std::string_view arg = argv[i];
@@ -140,27 +132,38 @@ Request parse_arguments(int argc, const char* const* argv, std::int64_t now, Run
         else if (takes_value(name) && i + 1 < argc)
             value = argv[++i];
         if (!take_option(arg, name, value, now, opts, given, bad))
-            return Request::bad_argument;
+            return false;
     }
+    return true;
+}
+
+// Finds what options cannot be followed together; false, with bad set,
+// where some cannot.
+bool options_agree(const RunOptions& opts, const LongOptions& given, BadArgument& bad)
+{
     if (opts.html && opts.json) {
         bad = {BadArgument::Kind::html_and_json, {}, {}};
-        return Request::bad_argument;
+        return false;
     }
     if (opts.by && opts.calls && !opts.html) {
         bad = {BadArgument::Kind::by_and_calls, {}, {}};
-        return Request::bad_argument;
+        return false;
     }
     if (is_empty(opts.period)) {
         bad = {BadArgument::Kind::empty_period, given.since, given.until};
-        return Request::bad_argument;
+        return false;
     }
-    if (given.help)
-        return Request::help;
-    if (given.version)
-        return Request::version;
+    return true;
+}
+
+// Places the arguments that are not options: with --files from the front,
+// [-a] name_line hist_file...; else from the back, the history file, the
+// line name and the option slot.
+Request place_arguments(const std::vector<const char*>& rest, const LongOptions& given,
+                        RunOptions& opts)
+{
     const std::size_t n = rest.size();
     if (opts.files) {
-        // From the front: [-a] name_line hist_file...
         const std::size_t name = n > 1 && std::string_view(rest[1]) == "-a" ? 2 : 1;
         if (n < name + 2)
             return Request::usage_error;
@@ -182,4 +185,38 @@ Request parse_arguments(int argc, const char* const* argv, std::int64_t now, Run
         if (i < n - 3 || !slot_all)
             opts.ignored.push_back(rest[i]);
     return Request::report;
+}
+
+} // namespace
+
+View view_of(const RunOptions& opts)
+{
+    if (opts.html)
+        return View::page;
+    if (opts.calls)
+        return View::calls;
+    if (opts.by)
+        return View::groups;
+    return opts.summary_only ? View::summary : View::report;
+}
+
+Form form_of(const RunOptions& opts)
+{
+    if (opts.html)
+        return Form::html;
+    return opts.json ? Form::json : Form::text;
+}
+
+Request parse_arguments(int argc, const char* const* argv, std::int64_t now, RunOptions& opts,
+                        BadArgument& bad)
+{
+    std::vector<const char*> rest;
+    LongOptions given;
+    if (!take_options(argc, argv, now, opts, given, rest, bad) || !options_agree(opts, given, bad))
+        return Request::bad_argument;
+    if (given.help)
+        return Request::help;
+    if (given.version)
+        return Request::version;
+    return place_arguments(rest, given, opts);
 }

@@ -1,7 +1,7 @@
 // options.h - what the command line asks for.
 #pragma once
 
-#include "stats/groups.h"
+#include "stats/group_unit.h"
 #include "time/period.h"
 
 #include <cstddef>
@@ -30,12 +30,17 @@ struct RunOptions {
     std::vector<std::string_view> ignored;
 };
 
-// What a report shows: the summary and the log, the summary alone, a
-// table of groups, or the calls.
-enum class View { report, summary, groups, calls, html };
+// The most threads that --threads takes.
+inline constexpr std::size_t most_threads = 1024;
 
-// The view that the options ask for.
+// What a report counts, and how it is written (stats/tally.h,
+// report/report.h).
+enum class View;
+enum class Form;
+
+// The view and the form that the options ask for.
 View view_of(const RunOptions& opts);
+Form form_of(const RunOptions& opts);
 
 // What the command line asks the run to do: a report, the usage text for
 // too few arguments (an error where long options were given), the help,

@@ -4,12 +4,7 @@
 #include "app/collect.h"
 #include "app/messages.h"
 #include "app/options.h"
-#include "report/calls.h"
-#include "report/groups.h"
-#include "report/html.h"
-#include "report/json.h"
-#include "report/session_log.h"
-#include "report/summary.h"
+#include "report/report.h"
 #include "report/writer.h"
 
 #include <cerrno>
@@ -23,14 +18,14 @@
 
 namespace {
 
-// Writes out what out holds; on failure says so. Returns the exit status.
-int flush_answer(Writer& out, int err_fd)
+// The exit status of a run whose output was written, or could not be,
+// having said so.
+int written_status(bool written, int err_fd)
 {
-    if (!out.flush()) {
-        put_message(err_fd, "Cannot write report.\n");
-        return 1;
-    }
-    return 0;
+    if (written)
+        return 0;
+    put_message(err_fd, "Cannot write report.\n");
+    return 1;
 }
 
 // Answers a command line that asks for no report. Returns the exit status.
@@ -59,7 +54,7 @@ int answer_without_report(Request request, const BadArgument& bad, Writer& out, 
         print_usage(out);
         break;
     }
-    return flush_answer(out, err_fd);
+    return written_status(out.flush(), err_fd);
 }
 
 // Opens a history file, "-" being the standard input, as for the tools
@@ -73,6 +68,7 @@ int open_history(const char* path)
 // at the first that cannot be opened.
 bool open_histories(const RunOptions& opts, HistoryFiles& files, int err_fd)
 {
+    files.paths = opts.history_paths;
     for (const char* path : opts.history_paths) {
         const int fd = open_history(path);
         if (fd < 0) {
@@ -84,59 +80,6 @@ bool open_histories(const RunOptions& opts, HistoryFiles& files, int err_fd)
     return true;
 }
 
-// Prints the report in the view and the form that the options ask for.
-void print_report(Writer& out, const RunOptions& opts, const Selection& sel,
-                  const std::optional<Period>& period, const Collected& c, std::int64_t made,
-                  LogRoom& room)
-{
-    const bool log = c.view == View::report;
-    if (c.view == View::html) {
-        HtmlPage page;
-        page.version = version_text;
-        page.line = opts.line_name;
-        page.whole_file = !period;
-        if (period) {
-            page.from = period->since;
-            page.to = period->until;
-        }
-        page.made = made;
-        page.systems = &c.systems;
-        page.session_count = c.session_count;
-        page.groups = &c.groups;
-        page.unit = c.unit;
-        page.line_names = &sel.line_names;
-        page.calls = &c.calls;
-        page.log = c.log_kept ? &c.tables : nullptr;
-        print_html(out, page);
-        return;
-    }
-    if (opts.json) {
-        JsonReport report{version_text, opts.line_name, {}, {}, sel.line_names, c.notes.skipped};
-        if (period) {
-            report.from = period->since;
-            report.to = period->until;
-        }
-        if (c.view == View::groups)
-            print_json_groups(out, report, c.groups, *opts.by, c.session_count);
-        else if (c.view == View::calls)
-            print_json_calls(out, report, c.calls.systems, c.calls.calls, c.calls.failed);
-        else
-            print_json(out, report, c.systems, c.session_count, log ? &c.tables : nullptr);
-        return;
-    }
-    if (c.view == View::groups) {
-        print_groups(out, c.groups, *opts.by, sel.line_names, c.session_count);
-        return;
-    }
-    if (c.view == View::calls) {
-        print_calls(out, c.calls.systems, c.calls.calls, c.calls.failed);
-        return;
-    }
-    print_summary(out, c.systems, c.session_count, log);
-    if (log)
-        print_session_log(out, c.tables, version_text, opts.full_time, &room);
-}
-
 // Writes out the report, then the notices. Returns the exit status.
 int finish(Writer& out, int err_fd, const Selection& sel, const ReadNotes& notes, bool several_files)
 {
@@ -144,11 +87,7 @@ int finish(Writer& out, int err_fd, const Selection& sel, const ReadNotes& notes
     if (notes.skipped > 0)
         print_skipped(err_fd, notes.skipped);
     print_unnamed_lines(err_fd, sel, notes, several_files);
-    if (!written) {
-        put_message(err_fd, "Cannot write report.\n");
-        return 1;
-    }
-    return 0;
+    return written_status(written, err_fd);
 }
 
 } // namespace
@@ -168,7 +107,8 @@ Selection selection_of(std::string_view name_line, const std::optional<Period>& 
 
 int run(int argc, const char* const* argv, int out_fd, int err_fd, Clock clock)
 {
-    // Printing allocates nothing: the buffer is taken here, before reading.
+    // The output buffer is taken here, before reading; what printing needs
+    // besides is taken before any of the report is put out.
     Writer out(out_fd, ::isatty(out_fd) == 1);
     // The zone first: loading it needs a descriptor of its own, and where
     // the history file took the last one, local time would silently be UTC.
@@ -190,19 +130,17 @@ int run(int argc, const char* const* argv, int out_fd, int err_fd, Clock clock)
     if (!open_histories(opts, files, err_fd))
         return 1;
 
-    const std::optional<Period> period =
-        reported_period(opts.period, opts.scope == ReportScope::all, first, second);
-    Selection sel = selection_of(opts.line_name, period);
-    sel.calls = opts.calls || opts.html;
+    const TallyPlan plan{view_of(opts), opts.by,
+                         reported_period(opts.period, opts.scope == ReportScope::all, first, second)};
+    Selection sel = selection_of(opts.line_name, plan.period);
+    sel.keep_zero_online = keeps_zero_online(plan.view);
     Collected collected;
-    if (!collect(files, opts, sel, collected, err_fd))
+    if (!collect(files, opts.threads, plan, sel, collected, err_fd))
         return 1;
 
-    // The log's room is taken before anything is printed, as all else is.
-    LogRoom room;
-    if (collected.view == View::report && !opts.json)
-        room = log_room(collected.tables, collected.threads);
-    print_report(out, opts, sel, period, collected, first, room);
+    const ReportHead head{version_text, opts.line_name, plan.period, &sel.line_names,
+                          collected.notes.skipped, first, opts.full_time, opts.threads};
+    print_report(out, plan.view, form_of(opts), head, collected.tally, collected.tables);
     return finish(out, err_fd, sel, collected.notes, files.fds.size() > 1);
 }
 

@@ -105,7 +105,7 @@ bool load_archive_calls(ArchiveCalls& c)
 }
 
 // What the thread reads from, and what it tells when done.
-struct Source {
+struct ArchiveFeed {
     ArchiveCalls calls;
     int fd = -1;
     char first[signature_size];
@@ -118,9 +118,9 @@ struct Source {
 };
 
 // libarchive's read callback: the first bytes read before, then the file.
-la_ssize_t read_source(struct archive* a, void* data, const void** buffer)
+la_ssize_t feed_archive(struct archive* a, void* data, const void** buffer)
 {
-    auto* s = static_cast<Source*>(data);
+    auto* s = static_cast<ArchiveFeed*>(data);
     if (!s->first_given) {
         s->first_given = true;
         if (s->first_size > 0) {
@@ -154,7 +154,7 @@ bool write_pipe(int fd, const char* text, std::size_t size)
 
 // Decompresses the source into the pipe; false when the data is corrupt or
 // cut short, or whose signature no decompressor takes up.
-bool decompress_all(Source* s, struct archive* a)
+bool decompress_all(ArchiveFeed* s, struct archive* a)
 {
     const ArchiveCalls& c = s->calls;
     c.support_gzip(a);
@@ -163,7 +163,7 @@ bool decompress_all(Source* s, struct archive* a)
     c.support_zstd(a);
     c.support_raw(a);
     c.support_empty(a);
-    if (c.open(a, s, nullptr, read_source, nullptr) != ARCHIVE_OK)
+    if (c.open(a, s, nullptr, feed_archive, nullptr) != ARCHIVE_OK)
         return false;
     struct archive_entry* entry = nullptr;
     const int header = c.next_header(a, &entry);
@@ -189,7 +189,7 @@ bool decompress_all(Source* s, struct archive* a)
 
 // The thread: decompresses, then closes the pipe, so that the reader meets
 // the end of the data.
-void decompress(Source* s)
+void decompress(ArchiveFeed* s)
 {
     struct archive* a = s->calls.read_new();
     s->ok = a != nullptr && decompress_all(s, a);
@@ -207,7 +207,7 @@ bool can_decompress()
 
 bool start_decompression(int fd, std::string_view first_bytes, Decompression& d)
 {
-    auto* s = new Source;
+    auto* s = new ArchiveFeed;
     if (!load_archive_calls(s->calls)) {
         delete s;
         return false;
@@ -237,7 +237,7 @@ bool start_decompression(int fd, std::string_view first_bytes, Decompression& d)
 
 bool finish_decompression(Decompression& d)
 {
-    auto* s = static_cast<Source*>(d.state);
+    auto* s = static_cast<ArchiveFeed*>(d.state);
     // Whatever the reader left is drained, so that the thread never writes
     // into a pipe nobody reads.
     char rest[4096];

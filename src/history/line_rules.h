@@ -2,8 +2,28 @@
 // for every way of splitting a line into fields.
 #pragma once
 
-#include "history/history_line.h"
 #include "history/numbers.h"
+#include "history/selection.h"
+
+#include <cstdint>
+#include <string_view>
+
+// The fields of one history line, as parsed. The rules set the name and
+// the line always, and each other field they reach: all of them when they
+// select the line.
+struct SessionFields {
+    std::string_view name; // field 1, the line's name; empty when there is none
+    int line;              // its place among the selected lines, -1 for none
+    std::string_view address;
+    std::int64_t start;
+    std::int64_t duration;
+    std::string_view flags;
+    std::int32_t error; // the low 32 bits of the error number
+    std::int64_t sent;
+    std::int64_t received;
+};
+
+enum class LineVerdict { selected, dropped, incomplete };
 
 // Fields is a splitter that hands out the fields of one line in turn:
 //   bool text(std::string_view& field)   the next field as it stands
@@ -30,7 +50,7 @@ template <class Fields>
         return LineVerdict::dropped;
     if (!fields.number(f.duration))
         return LineVerdict::incomplete;
-    if (f.duration == 0 && !sel.calls)
+    if (f.duration == 0 && !sel.keep_zero_online)
         return LineVerdict::dropped;
     // Written out, not looped: each field then has its own place once the
     // splitter is inlined.

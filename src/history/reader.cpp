@@ -203,14 +203,14 @@ bool cut_held_line(ReadBuffer& buffer, HeldLine& held, LineHandling& h)
 
 // Where the reader's bytes come from: a descriptor read from where it
 // stands, or a stretch of a file read by place.
-struct Source {
+struct LineSource {
     int fd;
     std::optional<FileRange> range;
 };
 
 // Reads what the source gives into the room after the data held; as
 // read_more.
-long read_more(ReadBuffer& buffer, Source& source)
+long read_more(ReadBuffer& buffer, LineSource& source)
 {
     if (!source.range)
         return read_more(buffer, source.fd);
@@ -227,7 +227,7 @@ long read_more(ReadBuffer& buffer, Source& source)
 }
 
 // Reads the source to its end; see read_history.
-ReadStatus read_source(Source source, const Selection& sel, SessionTable& table, ReadNotes& notes,
+ReadStatus read_lines(LineSource source, const Selection& sel, SessionTable& table, ReadNotes& notes,
                        SessionSink sink, std::string_view first_bytes)
 {
     if (notes.named.size() != sel.line_names.size())
@@ -284,13 +284,13 @@ ReadStatus read_source(Source source, const Selection& sel, SessionTable& table,
 ReadStatus read_history(int fd, const Selection& sel, SessionTable& table, ReadNotes& notes,
                         SessionSink sink, std::string_view first_bytes)
 {
-    return read_source({fd, std::nullopt}, sel, table, notes, sink, first_bytes);
+    return read_lines({fd, std::nullopt}, sel, table, notes, sink, first_bytes);
 }
 
 ReadStatus read_history_range(int fd, FileRange range, const Selection& sel, SessionTable& table,
                               ReadNotes& notes, SessionSink sink)
 {
-    return read_source({fd, range}, sel, table, notes, sink, {});
+    return read_lines({fd, range}, sel, table, notes, sink, {});
 }
 
 ReadStatus read_history_file(int fd, const Selection& sel, SessionTable& table, ReadNotes& notes,

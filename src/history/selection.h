@@ -27,9 +27,9 @@ struct Selection {
     int name_shift = 63; // 64 less the bits of a slot's place
     std::optional<TimeWindow> window;
     std::size_t longest_name = 0;
-    // Calls are reported: a line of no time online is kept, as a call
-    // that did not connect.
-    bool calls = false;
+    // Keep the lines of no time online: calls that did not connect, which
+    // are never sessions.
+    bool keep_zero_online = false;
 };
 
 // A selection of the lines that name_line names: one line, or a list of

@@ -19,13 +19,20 @@ struct Session {
     std::uint32_t line = 0;    // its place among the selected lines
     std::int32_t error = 0;    // the low 32 bits of the error number; not 0: the E mark
     std::int64_t start = 0;
-    std::int64_t duration = 0; // 0 only where the calls are reported
+    std::int64_t duration = 0; // 0 only where the reader keeps such lines
     std::int64_t sent = 0;     // the three sent counters, summed
     std::int64_t received = 0; // the three received counters, summed
 
     bool operator==(const Session&) const = default;
 };
 static_assert(sizeof(Session) == 48);
+
+// A line of no time online is a call that did not connect: a failed call,
+// never a session.
+inline bool is_session(const Session& s)
+{
+    return s.duration != 0;
+}
 
 // Sessions packed as variable-length numbers, in blocks that never move.
 struct SessionBlock {

@@ -25,6 +25,8 @@ std::size_t processors_available()
 
 void run_together(std::size_t n, const std::function<void(std::size_t)>& work)
 {
+    if (n == 0)
+        return;
     std::atomic<bool> out_of_memory{false};
     const auto run = [&](std::size_t i) {
         try {
@@ -33,26 +35,19 @@ void run_together(std::size_t n, const std::function<void(std::size_t)>& work)
             out_of_memory = true;
         }
     };
+    // Work 1 to started - 1 runs on threads of their own; from the first
+    // that finds no thread on, the rest runs here after work(0).
     std::vector<std::thread> threads;
-    std::vector<std::size_t> left; // work that found no thread
+    std::size_t started = 1;
     try {
-        threads.reserve(n);
-        left.reserve(n);
+        threads.reserve(n - 1);
+        for (; started < n; ++started)
+            threads.emplace_back(run, started);
+    } catch (const std::system_error&) {
     } catch (const std::bad_alloc&) {
-        out_of_memory = true;
     }
-    for (std::size_t i = 1; i < n && !out_of_memory; ++i) {
-        try {
-            threads.emplace_back(run, i);
-        } catch (const std::system_error&) {
-            left.push_back(i);
-        } catch (const std::bad_alloc&) {
-            left.push_back(i);
-        }
-    }
-    if (!out_of_memory)
-        run(0);
-    for (const std::size_t i : left)
+    run(0);
+    for (std::size_t i = started; i < n; ++i)
         run(i);
     for (std::thread& t : threads)
         t.join();

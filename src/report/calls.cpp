@@ -63,9 +63,9 @@ void print_row(Writer& out, LocalTimeCache& clock, const CallStats& c)
 
 } // namespace
 
-void print_calls(Writer& out, const std::vector<CallStats>& systems, std::uint64_t calls,
-                 std::uint64_t failed)
+void print_calls(Writer& out, const CallSums& calls)
 {
+    const std::vector<CallStats>& systems = calls.systems;
     out.put(heading);
     out.put(rule);
     LocalTimeCache clock;
@@ -75,8 +75,8 @@ void print_calls(Writer& out, const std::vector<CallStats>& systems, std::uint64
     out.put("Total: ");
     out.put_uint(systems.size(), 3);
     out.put(" sys. ");
-    out.put_uint(calls, 5);
+    out.put_uint(calls.calls, 5);
     out.put(' ');
-    out.put_uint(failed, 5);
+    out.put_uint(calls.failed, 5);
     out.put('\n');
 }

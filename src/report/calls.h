@@ -8,5 +8,4 @@
 #include <vector>
 
 // Prints a row for each system, in table order, then the totals line.
-void print_calls(Writer& out, const std::vector<CallStats>& systems, std::uint64_t calls,
-                 std::uint64_t failed);
+void print_calls(Writer& out, const CallSums& calls);

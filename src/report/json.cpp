@@ -5,6 +5,7 @@
 #include "report/groups.h"
 #include "time/local_time.h"
 #include "report/rates.h"
+#include "report/sums_columns.h"
 
 #include <cstring>
 
@@ -46,29 +47,16 @@ void put_key(Writer& out, std::string_view key)
     out.put("\": ");
 }
 
-// The members from sessions to cps, shared by the systems and the totals.
-void put_sums(Writer& out, std::uint64_t sessions, const Sums& t, std::int64_t cps)
+// The members from sessions to cps, shared by the rows and the totals.
+void put_sums(Writer& out, const SumsRow& row)
 {
-    put_key(out, "sessions");
-    out.put_uint(sessions, 1);
-    put_key(out, "online");
-    out.put_int(t.online);
-    put_key(out, "out_sessions");
-    out.put_uint(t.out_sessions, 1);
-    put_key(out, "out_online");
-    out.put_int(t.out_online);
-    put_key(out, "in_sessions");
-    out.put_uint(t.in_sessions, 1);
-    put_key(out, "in_online");
-    out.put_int(t.in_online);
-    put_key(out, "traffic");
-    out.put_int(traffic_of(t));
-    put_key(out, "sent");
-    out.put_int(t.sent);
-    put_key(out, "received");
-    out.put_int(t.received);
-    put_key(out, "cps");
-    out.put_int(cps);
+    for (std::size_t i = 0; i < std::size(sums_columns); ++i) {
+        put_key(out, sums_columns[i].name);
+        if (sums_columns[i].kind == SumsKind::sessions)
+            out.put_uint(row.sessions, 1);
+        else
+            out.put_int(column_value(row, i));
+    }
 }
 
 // A bound of the window, or null where it is open.
@@ -105,11 +93,11 @@ void put_local_time(Writer& out, LocalTimeCache& clock, std::int64_t start)
     out.commit(p);
 }
 
-void put_session(Writer& out, LocalTimeCache& clock, const JsonReport& report,
+void put_session(Writer& out, LocalTimeCache& clock, const ReportHead& head,
                  const SessionTable& table, const Session& s)
 {
     out.put("{\"line\": ");
-    put_string(out, report.line_names[s.line]);
+    put_string(out, (*head.line_names)[s.line]);
     put_key(out, "start");
     out.put_int(s.start);
     put_key(out, "time");
@@ -136,25 +124,25 @@ void put_session(Writer& out, LocalTimeCache& clock, const JsonReport& report,
 }
 
 // The members before the tables: the version, the line and the window.
-void put_head(Writer& out, const JsonReport& report)
+void put_head(Writer& out, const ReportHead& head)
 {
     out.put("{\"version\": ");
-    put_string(out, report.version);
+    put_string(out, head.version);
     put_key(out, "line");
-    put_string(out, report.line);
+    put_string(out, head.line);
     put_key(out, "window");
     out.put("{\"from\": ");
-    put_bound(out, report.from);
+    put_bound(out, head.period ? head.period->since : std::nullopt);
     out.put(", \"to\": ");
-    put_bound(out, report.to);
+    put_bound(out, head.period ? head.period->until : std::nullopt);
     out.put("},\n");
 }
 
 // The member after the tables, and the end of the document.
-void put_tail(Writer& out, const JsonReport& report)
+void put_tail(Writer& out, const ReportHead& head)
 {
     out.put("\"skipped\": ");
-    out.put_uint(report.skipped, 1);
+    out.put_uint(head.skipped, 1);
     out.put("}\n");
 }
 
@@ -174,10 +162,10 @@ void put_start(Writer& out, LocalTimeCache& clock, const std::optional<std::int6
 
 } // namespace
 
-void print_json(Writer& out, const JsonReport& report, const SystemTable& systems,
+void print_json(Writer& out, const ReportHead& head, const SystemTable& systems,
                 std::uint64_t session_count, const SessionTables* sessions)
 {
-    put_head(out, report);
+    put_head(out, head);
     out.put("\"systems\": [\n");
     SystemTotals totals;
     for (std::size_t i = 0; i < systems.size(); ++i) {
@@ -185,12 +173,12 @@ void print_json(Writer& out, const JsonReport& report, const SystemTable& system
         add_system(totals, sys);
         out.put("{\"address\": ");
         put_string(out, sys.address);
-        put_sums(out, sys.sums.sessions, sys.sums, rate_of(sys.sums));
+        put_sums(out, {sys.sums, sys.sums.sessions, rate_of(sys.sums)});
         out.put(i + 1 < systems.size() ? "},\n" : "}\n");
     }
     out.put("],\n\"totals\": {\"systems\": ");
     out.put_uint(totals.systems, 1);
-    put_sums(out, session_count, totals.sums, totals_rate(totals.sums));
+    put_sums(out, {totals.sums, session_count, totals_rate(totals.sums)});
     out.put("},\n");
     if (sessions != nullptr) {
         out.put("\"sessions\": [\n");
@@ -199,19 +187,19 @@ void print_json(Writer& out, const JsonReport& report, const SystemTable& system
         for (const SessionTable& table : *sessions) {
             const auto address_of = [&](const Session& s) { return &text_record(table.addresses, s.address); };
             for_each_session(table, address_of, [&](const Session& s) {
-                put_session(out, clock, report, table, s);
+                put_session(out, clock, head, table, s);
                 out.put(--left > 0 ? ",\n" : "\n");
             });
         }
         out.put("],\n");
     }
-    put_tail(out, report);
+    put_tail(out, head);
 }
 
-void print_json_groups(Writer& out, const JsonReport& report, const std::vector<Group>& rows,
+void print_json_groups(Writer& out, const ReportHead& head, const std::vector<Group>& rows,
                        GroupUnit unit, std::uint64_t session_count)
 {
-    put_head(out, report);
+    put_head(out, head);
     out.put("\"groups\": [\n");
     Sums totals;
     char label[group_label_max];
@@ -219,25 +207,25 @@ void print_json_groups(Writer& out, const JsonReport& report, const std::vector<
         const Group& g = rows[i];
         add_sums(totals, g.sums);
         out.put("{\"group\": ");
-        put_string(out, group_label(g, unit, report.line_names, label));
+        put_string(out, group_label(g, unit, *head.line_names, label));
         put_key(out, "from");
         put_bound(out, g.from);
         put_key(out, "to");
         put_bound(out, g.to);
-        put_sums(out, g.sums.sessions, g.sums, rate_of(g.sums));
+        put_sums(out, {g.sums, g.sums.sessions, rate_of(g.sums)});
         out.put(i + 1 < rows.size() ? "},\n" : "}\n");
     }
     out.put("],\n\"totals\": {\"groups\": ");
     out.put_uint(rows.size(), 1);
-    put_sums(out, session_count, totals, totals_rate(totals));
+    put_sums(out, {totals, session_count, totals_rate(totals)});
     out.put("},\n");
-    put_tail(out, report);
+    put_tail(out, head);
 }
 
-void print_json_calls(Writer& out, const JsonReport& report, const std::vector<CallStats>& systems,
-                      std::uint64_t calls, std::uint64_t failed)
+void print_json_calls(Writer& out, const ReportHead& head, const CallSums& calls)
 {
-    put_head(out, report);
+    const std::vector<CallStats>& systems = calls.systems;
+    put_head(out, head);
     out.put("\"calls\": [\n");
     LocalTimeCache clock;
     for (std::size_t i = 0; i < systems.size(); ++i) {
@@ -264,9 +252,9 @@ void print_json_calls(Writer& out, const JsonReport& report, const std::vector<C
     out.put("],\n\"totals\": {\"systems\": ");
     out.put_uint(systems.size(), 1);
     put_key(out, "calls");
-    out.put_uint(calls, 1);
+    out.put_uint(calls.calls, 1);
     put_key(out, "failed");
-    out.put_uint(failed, 1);
+    out.put_uint(calls.failed, 1);
     out.put("},\n");
-    put_tail(out, report);
+    put_tail(out, head);
 }

@@ -101,23 +101,76 @@ void print_rows(Writer& out, StartColumn& start, const SessionTable& table, Sess
 
 constexpr std::size_t slot_size = 512 * 1024;
 
+// A stretch of the log that one thread formats while others format the
+// ones after it: the sessions of one table from one of its marks on.
+struct LogStretch {
+    const SessionTable* table = nullptr;
+    SessionCursor from;
+    std::uint64_t count = 0;
+};
+
+// Room for the text of one stretch, and what became of it.
+struct LogSlot {
+    std::unique_ptr<char[]> bytes;
+    std::size_t stretch = 0; // the stretch it is for next
+    bool filled = false;     // it holds that stretch's text
+    std::size_t size = 0;
+    // What the text left for the writing thread: the rest of a stretch
+    // that outgrew the room, or all of one that could not be formatted.
+    SessionCursor rest;
+    std::uint64_t left = 0;
+};
+
+} // namespace
+
+struct LogRoom::Shares {
+    std::vector<LogStretch> stretches;
+    std::vector<LogSlot> slots; // two for each thread that formats
+};
+
+namespace {
+
 // The log's stretches on their way out: each is formatted into its slot
 // by a thread that takes it, and the writing thread writes them in order.
 struct LogShare {
-    LogShare(LogRoom& room, bool full_time, bool terminal)
+    LogShare(LogRoom::Shares& room, bool full_time, bool terminal)
         : room(room), full_time(full_time), terminal(terminal)
     {
     }
-    LogRoom& room;
+    LogRoom::Shares& room;
     bool full_time;
     bool terminal;
+    // Stretch i goes into slot i % slots. A thread takes i from next, waits
+    // until the slot's stretch is i, fills it and sets filled; the writer
+    // writes it, then clears filled and gives the slot stretch i + slots.
     std::atomic<std::size_t> next{0}; // the first stretch that no thread has taken
     std::mutex lock;                  // over the slots
     std::condition_variable changed;
 };
 
+// Formats one stretch into its slot's room; where the room runs out in a
+// row longer than print_rows allows for, the whole stretch is left to the
+// writing thread.
+void fill_slot(LogSlot& slot, const LogStretch& stretch, const LogShare& share)
+{
+    Writer text(slot.bytes.get(), slot_size, share.terminal);
+    StartColumn start;
+    start.full_time = share.full_time;
+    slot.rest = stretch.from;
+    slot.left = stretch.count;
+    print_rows(text, start, *stretch.table, slot.rest, slot.left, slot_size);
+    slot.size = text.pending().size();
+    if (!text.kept_all()) {
+        slot.size = 0;
+        slot.rest = stretch.from;
+        slot.left = stretch.count;
+    }
+}
+
 // Takes stretches in turn and formats each into its slot once the slot has
-// been written out for the stretch before.
+// been written out for the stretch before. Formatting allocates nothing; a
+// stretch that fails all the same goes to the writing thread whole, which
+// is never left waiting.
 void format_stretches(LogShare& share)
 {
     const std::size_t slots = share.room.slots.size();
@@ -131,17 +184,15 @@ void format_stretches(LogShare& share)
             share.changed.wait(held, [&] { return slot.stretch == i; });
         }
         const LogStretch& stretch = share.room.stretches[i];
-        Writer text(slot.bytes.get(), slot_size, share.terminal);
-        StartColumn start;
-        start.full_time = share.full_time;
-        SessionCursor cursor = stretch.from;
-        std::uint64_t left = stretch.count;
-        print_rows(text, start, *stretch.table, cursor, left, slot_size);
+        try {
+            fill_slot(slot, stretch, share);
+        } catch (...) {
+            slot.size = 0;
+            slot.rest = stretch.from;
+            slot.left = stretch.count;
+        }
         {
             const std::lock_guard held(share.lock);
-            slot.size = text.pending().size();
-            slot.rest = cursor;
-            slot.left = left;
             slot.filled = true;
         }
         share.changed.notify_all();
@@ -179,23 +230,42 @@ void write_stretches(Writer& out, LogShare& share, StartColumn& start)
 
 } // namespace
 
-LogRoom log_room(const SessionTables& tables, std::size_t threads)
+LogRoom::LogRoom() = default;
+LogRoom::LogRoom(LogRoom&&) noexcept = default;
+LogRoom& LogRoom::operator=(LogRoom&&) noexcept = default;
+LogRoom::~LogRoom() = default;
+
+std::size_t LogRoom::stretches() const
+{
+    return shares ? shares->stretches.size() : 0;
+}
+
+std::size_t log_threads(std::uint64_t count, std::size_t given)
+{
+    if (given > 0)
+        return given;
+    return count >= least_log_part ? processors_available() : 1;
+}
+
+LogRoom log_room(const SessionTables& tables, std::size_t given_threads)
 {
     LogRoom room;
+    const std::size_t threads = log_threads(session_count(tables), given_threads);
     if (threads < 2)
         return room;
+    auto shares = std::make_unique<LogRoom::Shares>();
     for (const SessionTable& table : tables)
         for (std::size_t m = 0; m < table.marks.size(); ++m)
-            room.stretches.push_back({&table, table.marks[m], std::min(mark_every, table.count - m * mark_every)});
-    if (room.stretches.size() < 2) {
-        room.stretches.clear();
+            shares->stretches.push_back(
+                {&table, table.marks[m], std::min(mark_every, table.count - m * mark_every)});
+    if (shares->stretches.size() < 2)
         return room;
+    shares->slots.resize(2 * std::min(threads, shares->stretches.size()));
+    for (std::size_t k = 0; k < shares->slots.size(); ++k) {
+        shares->slots[k].bytes.reset(new char[slot_size]);
+        shares->slots[k].stretch = k;
     }
-    room.slots.resize(2 * std::min(threads, room.stretches.size()));
-    for (std::size_t k = 0; k < room.slots.size(); ++k) {
-        room.slots[k].bytes.reset(new char[slot_size]);
-        room.slots[k].stretch = k;
-    }
+    room.shares = std::move(shares);
     return room;
 }
 
@@ -206,11 +276,11 @@ void print_session_log(Writer& out, const SessionTables& tables, std::string_vie
     out.put(full_time ? full_rule : rule);
     StartColumn start;
     start.full_time = full_time;
-    if (room != nullptr && !room->slots.empty()) {
-        LogShare share(*room, full_time, out.shows_terminal());
+    if (room != nullptr && room->shares) {
+        LogShare share(*room->shares, full_time, out.shows_terminal());
         // The writing thread writes, and formats only where no thread
         // could be started to take a stretch.
-        run_together(room->slots.size() / 2 + 1, [&](std::size_t i) {
+        run_together(room->shares->slots.size() / 2 + 1, [&](std::size_t i) {
             if (i == 0)
                 write_stretches(out, share, start);
             else

@@ -10,37 +10,33 @@
 #include <string_view>
 #include <vector>
 
-// A stretch of the log that one thread formats while others format the
-// ones after it: the sessions of one table from one of its marks on.
-struct LogStretch {
-    const SessionTable* table = nullptr;
-    SessionCursor from;
-    std::uint64_t count = 0;
-};
+// The fewest sessions of a log that several threads print by default: a
+// shorter one is printed sooner by one.
+inline constexpr std::uint64_t least_log_part = 131072;
 
-// Room for the text of one stretch, and what became of it.
-struct LogSlot {
-    std::unique_ptr<char[]> bytes;
-    std::size_t stretch = 0; // the stretch it is for next
-    bool filled = false;     // it holds that stretch's text
-    std::size_t size = 0;
-    // Where the text outgrew the room: the sessions left for the writing
-    // thread.
-    SessionCursor rest;
-    std::uint64_t left = 0;
-};
+// The threads that print a log of count sessions: as many as given, where
+// given is not 0; else one for each processor for a long log, one for a
+// short one.
+std::size_t log_threads(std::uint64_t count, std::size_t given);
 
-// What formatting the log on several threads needs, all taken before any
-// of the report is printed: two slots for each thread that formats, none
-// where one thread formats it.
+// What printing the log on several threads needs, all taken before any of
+// the report is printed: the stretches of the log and the slots they are
+// formatted into, which are the log's own. Empty where one thread prints.
 struct LogRoom {
-    std::vector<LogStretch> stretches;
-    std::vector<LogSlot> slots;
+    struct Shares;
+    std::unique_ptr<Shares> shares;
+
+    LogRoom();
+    LogRoom(LogRoom&&) noexcept;
+    LogRoom& operator=(LogRoom&&) noexcept;
+    ~LogRoom();
+    // How many stretches several threads share; 0 where one prints.
+    std::size_t stretches() const;
 };
 
-// The room for threads threads to format the log of tables, where it is
-// long enough for them to gain.
-LogRoom log_room(const SessionTables& tables, std::size_t threads);
+// The room for the threads that log_threads gives to format the log of
+// tables, where it has stretches enough for them to gain.
+LogRoom log_room(const SessionTables& tables, std::size_t given_threads);
 
 // Prints every session in file order, then the count line with version;
 // with full_time each row shows the date with the time. Where room has

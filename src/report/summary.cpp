@@ -4,6 +4,7 @@
 #include "history/look_ahead.h"
 #include "report/columns.h"
 #include "report/rates.h"
+#include "report/sums_columns.h"
 
 namespace {
 
@@ -12,28 +13,38 @@ constexpr std::string_view heading =
 constexpr std::string_view rule =
     "------------------------------------------------------------------------------\n";
 
-// Prints the columns from Online to Inc, shared by rows and the totals line.
-void print_middle(Writer& out, const Sums& t)
+// Prints the columns of a row of sums, each in its text form.
+void print_sums_columns(Writer& out, const SumsRow& row)
 {
-    print_duration(out, t.online);
-    print_count(out, t.out_sessions);
-    print_duration(out, t.out_online);
-    print_count(out, t.in_sessions);
-    print_duration(out, t.in_online);
-    print_size(out, traffic_of(t));
-    print_size(out, t.sent);
-    print_size(out, t.received);
+    for (std::size_t i = 0; i < std::size(sums_columns); ++i) {
+        const std::int64_t v = column_value(row, i);
+        switch (sums_columns[i].kind) {
+        case SumsKind::sessions:
+            out.put_uint(static_cast<std::uint64_t>(v), 3);
+            out.put(' ');
+            break;
+        case SumsKind::count:
+            print_count(out, static_cast<std::uint32_t>(v));
+            break;
+        case SumsKind::duration:
+            print_duration(out, v);
+            break;
+        case SumsKind::bytes:
+            print_size(out, v);
+            break;
+        case SumsKind::rate:
+            print_rate(out, v);
+            break;
+        }
+    }
+    out.put('\n');
 }
 
 // Prints one row: a label in the address column, then the sums.
 void print_row(Writer& out, std::string_view label, const Sums& sums)
 {
     print_address(out, label);
-    out.put_uint(sums.sessions, 3);
-    out.put(' ');
-    print_middle(out, sums);
-    print_rate(out, rate_of(sums));
-    out.put('\n');
+    print_sums_columns(out, {sums, sums.sessions, rate_of(sums)});
 }
 
 } // namespace
@@ -59,11 +70,7 @@ void print_sums_totals(Writer& out, std::uint64_t rows, std::string_view unit,
     out.put(' ');
     out.put(unit);
     out.put(' ');
-    out.put_uint(session_count, 3);
-    out.put(' ');
-    print_middle(out, totals);
-    print_rate(out, totals_rate(totals));
-    out.put('\n');
+    print_sums_columns(out, {totals, session_count, totals_rate(totals)});
 }
 
 void print_summary(Writer& out, const SystemTable& systems, std::uint64_t session_count,

@@ -48,8 +48,9 @@ inline void copy_short(char* dst, const char* src, std::size_t n)
 }
 
 // Collects report text in a fixed buffer and writes it out when full or on
-// flush. It never allocates. The first failed write sticks: later output
-// is dropped and flush reports the failure.
+// flush. The buffer is taken when the writer is made; putting text
+// allocates nothing. The first failed write sticks: later output is
+// dropped and flush reports the failure.
 struct Writer {
     static constexpr std::size_t buffer_size = 64 * 1024;
 
@@ -61,7 +62,8 @@ struct Writer {
     {
     }
     // Collects text in memory of size bytes and writes none out: whoever
-    // puts text keeps it within the room.
+    // puts text keeps it within the room. Text that would not fit is
+    // dropped, and kept_all tells; debug builds stop there.
     Writer(char* memory, std::size_t size, bool terminal)
         : fd(-1), terminal(terminal), capacity(size), buf(memory)
     {
@@ -130,6 +132,8 @@ struct Writer {
     }
     // Writes out what is held; false if any write has failed.
     bool flush();
+    // Whether every text put so far is held or written out.
+    bool kept_all() const { return !failed; }
     // Whether texts from the file are shown as on a terminal.
     bool shows_terminal() const { return terminal; }
     // What is held and not yet written.
@@ -157,8 +161,8 @@ private:
     bool failed = false;
     std::size_t capacity; // of the buffer
     std::size_t used = 0;
-    // Taken once, at the start: printing allocates nothing. On the heap, so
-    // that the program runs in a small stack.
+    // Taken once, when the writer is made. On the heap, so that the
+    // program runs in a small stack.
     std::unique_ptr<char[]> storage;
     char* buf;
 

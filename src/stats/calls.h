@@ -25,7 +25,7 @@ struct CallStats {
 // Whether a call failed: it carries an error number, or it lasted no time.
 inline bool call_failed(const Session& s)
 {
-    return s.error != 0 || s.duration == 0;
+    return s.error != 0 || !is_session(s);
 }
 
 // The calls as they come, without keeping them.

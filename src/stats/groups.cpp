@@ -8,12 +8,6 @@
 
 namespace {
 
-constexpr struct {
-    std::string_view name;
-    GroupUnit unit;
-} unit_names[] = {{"hour", GroupUnit::hour},   {"day", GroupUnit::day},   {"week", GroupUnit::week},
-                  {"month", GroupUnit::month}, {"year", GroupUnit::year}, {"line", GroupUnit::line}};
-
 // The group that the local time l lies in.
 GroupKey key_of(GroupUnit unit, const LocalTime& l)
 {
@@ -148,22 +142,6 @@ GroupKey day_key(GroupUnit unit, std::int64_t day)
     default:
         return {day};
     }
-}
-
-std::string_view unit_name(GroupUnit unit)
-{
-    for (const auto& u : unit_names)
-        if (u.unit == unit)
-            return u.name;
-    return {};
-}
-
-std::optional<GroupUnit> unit_named(std::string_view name)
-{
-    for (const auto& u : unit_names)
-        if (u.name == name)
-            return u.unit;
-    return std::nullopt;
 }
 
 void set_span(Group& g, GroupUnit unit)

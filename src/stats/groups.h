@@ -3,6 +3,7 @@
 #pragma once
 
 #include "history/session_table.h"
+#include "stats/group_unit.h"
 #include "stats/stats.h"
 #include "time/local_time.h"
 
@@ -12,12 +13,6 @@
 #include <string_view>
 #include <unordered_map>
 #include <vector>
-
-enum class GroupUnit { hour, day, week, month, year, line };
-
-// The name of a unit, "hour" to "line", and the unit of a name.
-std::string_view unit_name(GroupUnit unit);
-std::optional<GroupUnit> unit_named(std::string_view name);
 
 // Which span of the clock a group is, as a number that orders them: for an
 // hour its local day times 24 plus its hour, and its offset from UTC (an

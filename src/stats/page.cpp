@@ -2,17 +2,31 @@
 #include "stats/page.h"
 
 #include "time/calendar.h"
+#include "time/period.h"
 
 namespace {
 
-constexpr std::int64_t two_days = 2 * seconds_per_day;
+// Whether a chart of starts from first to last may be by hour.
+bool hours_fit(std::int64_t first, std::int64_t last)
+{
+    return chart_unit(std::nullopt, span_between(first, last)) == GroupUnit::hour;
+}
 
 } // namespace
+
+void start_page(PageSums& sums, std::optional<GroupUnit> given, std::optional<std::int64_t> span,
+                SessionTable& log)
+{
+    sums.groups.unit = given.value_or(GroupUnit::day);
+    sums.hours.unit = GroupUnit::hour;
+    sums.hours_wanted = chart_unit(given, span) == GroupUnit::hour && !given;
+    sums.log = &log;
+}
 
 void add_to_page(PageSums& sums, const SessionTable& table, const Session& s)
 {
     add_call(sums.calls, table, s);
-    if (s.duration == 0)
+    if (!is_session(s))
         return;
     add_session(sums.systems, table, s);
     add_to_group(sums.groups, table, s);
@@ -26,7 +40,7 @@ void add_to_page(PageSums& sums, const SessionTable& table, const Session& s)
     if (!sums.hours_wanted)
         return;
     // Hours are kept only while they may be what the chart shows.
-    if (static_cast<double>(*sums.last_start) - static_cast<double>(*sums.first_start) > two_days) {
+    if (!hours_fit(*sums.first_start, *sums.last_start)) {
         sums.hours_wanted = false;
         sums.hours = {};
         return;
@@ -48,8 +62,7 @@ void merge_pages(PageSums& sums, const PageSums& next)
     // The hours are kept as long as the starts of all parts span two days
     // at most.
     sums.hours_wanted = sums.hours_wanted && next.hours_wanted &&
-                        (!sums.first_start || static_cast<double>(*sums.last_start) -
-                                                      static_cast<double>(*sums.first_start) <= two_days);
+                        (!sums.first_start || hours_fit(*sums.first_start, *sums.last_start));
     if (sums.hours_wanted)
         merge_groups(sums.hours, next.hours);
     else
@@ -61,7 +74,7 @@ GroupUnit chart_unit(std::optional<GroupUnit> given, std::optional<std::int64_t>
     if (given)
         return *given;
     const std::int64_t seconds = span.value_or(0);
-    if (seconds <= two_days)
+    if (seconds <= 2 * seconds_per_day)
         return GroupUnit::hour;
     if (seconds <= 92 * seconds_per_day)
         return GroupUnit::day;

@@ -17,13 +17,19 @@ inline constexpr std::uint64_t page_log_limit = 5000;
 struct PageSums {
     SystemSums systems;
     GroupSums groups;           // by the unit given, or by day
-    GroupSums hours;            // where no unit is given, while the starts span two days at most
+    GroupSums hours;            // while the chart may be by hour
     bool hours_wanted = false;
     CallSums calls;
     SessionTable* log = nullptr; // the reader's table: the first sessions are kept in it
     std::uint64_t sessions = 0;
     std::optional<std::int64_t> first_start, last_start;
 };
+
+// Makes sums ready for a page whose chart is by the unit given, if any,
+// over a period of span seconds, where the period is closed; the first
+// sessions go to log.
+void start_page(PageSums& sums, std::optional<GroupUnit> given, std::optional<std::int64_t> span,
+                SessionTable& log);
 
 // Adds one line to the page: every line a call, and one that lasted some
 // time a session too.
@@ -34,9 +40,9 @@ void add_to_page(PageSums& sums, const SessionTable& table, const Session& s);
 // stay in each part's table.
 void merge_pages(PageSums& sums, const PageSums& next);
 
-// The unit of the chart: the one given, or by the span of the starts:
-// hours up to two days, days up to 92, weeks up to two years, months
-// beyond.
+// The unit of the chart: the one given, or by the span of the period or
+// of the starts: hours up to two days, days up to 92, weeks up to 731,
+// months beyond.
 GroupUnit chart_unit(std::optional<GroupUnit> given, std::optional<std::int64_t> span);
 
 // The groups of days summed again into weeks, months or years.

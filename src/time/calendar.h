@@ -5,6 +5,8 @@
 #include <cstdint>
 
 inline constexpr std::int64_t seconds_per_day = 86400;
+// Zones change their offsets on quarter hours, if not on whole ones.
+inline constexpr std::int64_t seconds_per_quarter_hour = 900;
 
 // a / b rounded toward minus infinity, b positive.
 constexpr std::int64_t floor_div(std::int64_t a, std::int64_t b)

@@ -14,7 +14,6 @@
 
 namespace {
 
-constexpr std::int64_t quarter = 900;
 // Every zone's offset from UTC is far less than this.
 constexpr std::int64_t reach = 2 * seconds_per_day;
 
@@ -65,7 +64,7 @@ std::vector<std::pair<std::int64_t, std::int64_t>> forward_stretches(ClockProbe&
     std::int64_t start = from;
     std::int64_t ahead = clock.ahead_of_utc(from);
     for (std::int64_t t = from; t < to;) {
-        const std::int64_t next = t + quarter < to ? t + quarter : to;
+        const std::int64_t next = t + seconds_per_quarter_hour < to ? t + seconds_per_quarter_hour : to;
         const std::int64_t next_ahead = clock.ahead_of_utc(next);
         if (next_ahead < ahead) {
             const std::int64_t back = first_where(

@@ -14,7 +14,6 @@
 
 namespace {
 
-constexpr std::int64_t quarter = 900;
 // Far beyond any calendar the host converts; no quarter is formed there.
 constexpr std::int64_t cache_limit = std::int64_t{1} << 60;
 
@@ -49,14 +48,14 @@ bool local_time_slow(LocalTimeCache& cache, std::int64_t t, LocalTime& local)
 {
     if (t <= -cache_limit || t >= cache_limit)
         return convert_local_time(t, local);
-    const std::int64_t q = floor_div(t, quarter) * quarter;
+    const std::int64_t q = floor_div(t, seconds_per_quarter_hour) * seconds_per_quarter_hour;
     if (q != cache.quarter) {
         LocalTime first, last;
         cache.quarter = q;
-        cache.even = convert_local_time(q, first) && convert_local_time(q + quarter - 1, last) &&
+        cache.even = convert_local_time(q, first) && convert_local_time(q + seconds_per_quarter_hour - 1, last) &&
                      first.second < 60 && last.second < 60 &&
                      first.utc_offset == last.utc_offset &&
-                     reading_seconds(last) - reading_seconds(first) == quarter - 1;
+                     reading_seconds(last) - reading_seconds(first) == seconds_per_quarter_hour - 1;
         cache.shift = reading_seconds(first) - q;
         cache.utc_offset = first.utc_offset;
     }

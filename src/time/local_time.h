@@ -61,7 +61,7 @@ inline void local_time_in_quarter(const LocalTimeCache& cache, std::int64_t t, L
 // Inline, so that the log's rows find most times without a call.
 inline bool local_time(LocalTimeCache& cache, std::int64_t t, LocalTime& local)
 {
-    if (!cache.even || t < cache.quarter || t > cache.quarter + 899)
+    if (!cache.even || t < cache.quarter || t > cache.quarter + (seconds_per_quarter_hour - 1))
         return local_time_slow(cache, t, local);
     local_time_in_quarter(cache, t, local);
     return true;

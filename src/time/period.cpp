@@ -15,6 +15,21 @@ std::int64_t last_start(const Period& period)
     return period.until.value_or(std::numeric_limits<std::int64_t>::max());
 }
 
+std::int64_t span_between(std::int64_t from, std::int64_t to)
+{
+    const std::uint64_t span = static_cast<std::uint64_t>(to) - static_cast<std::uint64_t>(from);
+    return span > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max())
+               ? std::numeric_limits<std::int64_t>::max()
+               : static_cast<std::int64_t>(span);
+}
+
+std::optional<std::int64_t> closed_span(const std::optional<Period>& period)
+{
+    if (!period || !period->since || !period->until)
+        return std::nullopt;
+    return span_between(*period->since, *period->until);
+}
+
 bool is_empty(const Period& period)
 {
     return first_start(period) > last_start(period);

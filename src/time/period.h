@@ -18,6 +18,14 @@ struct Period {
 std::int64_t first_start(const Period& period);
 std::int64_t last_start(const Period& period);
 
+// to - from, from being at most to; the largest span where 64 bits do not
+// hold it.
+std::int64_t span_between(std::int64_t from, std::int64_t to);
+
+// The span from the first to the last start of a period with both ends;
+// none for a period with an open end, or for the whole file.
+std::optional<std::int64_t> closed_span(const std::optional<Period>& period);
+
 // Whether a period holds no instant: its start lies after its end.
 bool is_empty(const Period& period);
 

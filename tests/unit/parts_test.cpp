@@ -203,8 +203,8 @@ TEST(print_session_log, several_threads_print_what_one_prints)
     tables.push_back(log_table(10000, 1790000000));
     tables.push_back(log_table(0, 0));
     tables.push_back(log_table(5000, 1790990000));
-    EXPECT_EQ(log_room(tables, 4).stretches.size(), 5U); // 3 + 2 of 4,096 sessions at most
-    EXPECT_TRUE(log_room(tables, 1).slots.empty());
+    EXPECT_EQ(log_room(tables, 4).stretches(), 5U); // 3 + 2 of 4,096 sessions at most
+    EXPECT_EQ(log_room(tables, 1).stretches(), 0U);
     for (const bool terminal : {false, true})
         for (const bool full_time : {false, true}) {
             const std::string one = printed_log(tables, terminal, full_time, 1);

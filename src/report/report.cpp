@@ -1,0 +1,75 @@
+// report.cpp - the one place that picks the printer of a view in a form.
+#include "report/report.h"
+
+#include "report/calls.h"
+#include "report/groups.h"
+#include "report/html.h"
+#include "report/json.h"
+#include "report/session_log.h"
+#include "report/summary.h"
+
+namespace {
+
+// The view as one JSON document.
+void print_json_view(Writer& out, View view, const ReportHead& head, const Tally& tally,
+                     const SessionTables& tables)
+{
+    switch (view) {
+    case View::groups:
+        print_json_groups(out, head, tally.groups, tally.unit, tally.session_count);
+        break;
+    case View::calls:
+        print_json_calls(out, head, tally.calls);
+        break;
+    case View::report:
+        print_json(out, head, tally.systems, tally.session_count, &tables);
+        break;
+    case View::summary:
+    case View::page:
+        print_json(out, head, tally.systems, tally.session_count, nullptr);
+        break;
+    }
+}
+
+// The view as text.
+void print_text_view(Writer& out, View view, const ReportHead& head, const Tally& tally,
+                     const SessionTables& tables)
+{
+    switch (view) {
+    case View::groups:
+        print_groups(out, tally.groups, tally.unit, *head.line_names, tally.session_count);
+        break;
+    case View::calls:
+        print_calls(out, tally.calls);
+        break;
+    case View::report: {
+        // The log's room first: nothing is put out before it is had.
+        LogRoom room = log_room(tables, head.threads);
+        print_summary(out, tally.systems, tally.session_count, true);
+        print_session_log(out, tables, head.version, head.full_time, &room);
+        break;
+    }
+    case View::summary:
+    case View::page:
+        print_summary(out, tally.systems, tally.session_count, false);
+        break;
+    }
+}
+
+} // namespace
+
+void print_report(Writer& out, View view, Form form, const ReportHead& head, const Tally& tally,
+                  const SessionTables& tables)
+{
+    switch (form) {
+    case Form::html:
+        print_html(out, head, tally, tables);
+        break;
+    case Form::json:
+        print_json_view(out, view, head, tally, tables);
+        break;
+    case Form::text:
+        print_text_view(out, view, head, tally, tables);
+        break;
+    }
+}

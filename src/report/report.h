@@ -1,0 +1,17 @@
+// report.h - the one place that picks the printer of a view in a form.
+#pragma once
+
+#include "history/session_table.h"
+#include "report/report_head.h"
+#include "report/writer.h"
+#include "stats/tally.h"
+
+// How a view is written: as text, as one JSON document, or as one HTML
+// page, which is the page's own form.
+enum class Form { text, json, html };
+
+// Prints the view of tally in the form; tables hold the sessions where the
+// view keeps them. What printing needs is taken before any of it is put
+// out, so that running out of memory leaves no half report.
+void print_report(Writer& out, View view, Form form, const ReportHead& head, const Tally& tally,
+                  const SessionTables& tables);

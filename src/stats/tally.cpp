@@ -1,0 +1,143 @@
+// tally.cpp - what each view counts, part by part, and how the parts join.
+#include "stats/tally.h"
+
+#include <algorithm>
+
+namespace {
+
+// The sink that sums each session into sums as it comes.
+template <class Sums, void (*add)(Sums&, const SessionTable&, const Session&)>
+SessionSink sink_into(Sums& sums)
+{
+    return {[](void* context, const SessionTable& table, const Session& s) {
+                add(*static_cast<Sums*>(context), table, s);
+            },
+            &sums};
+}
+
+// Joins the systems of next into sums.
+void join_systems(SystemSums& sums, const SystemSums& next)
+{
+    merge_systems(sums.systems, next.systems);
+    sums.sessions += next.sessions;
+}
+
+// The groups of the page's chart: by the unit given, or by the one that
+// the period's span, or else the span of the starts, calls for.
+void chart_rows(PageSums& page, const TallyPlan& plan,
+                const std::vector<std::string_view>& line_names, Tally& t)
+{
+    std::optional<std::int64_t> span = closed_span(plan.period);
+    if (!span && page.first_start)
+        span = span_between(*page.first_start, *page.last_start);
+    t.unit = chart_unit(plan.unit, span);
+    // The hours are kept for as long as the chart may be by hour.
+    if (t.unit == GroupUnit::hour && !plan.unit)
+        t.groups = group_rows(std::move(page.hours), line_names);
+    else if (plan.unit || t.unit == GroupUnit::day)
+        t.groups = group_rows(std::move(page.groups), line_names);
+    else
+        t.groups = group_rows(regroup(std::move(page.groups), t.unit), line_names);
+}
+
+} // namespace
+
+bool keeps_zero_online(View view)
+{
+    return view == View::calls || view == View::page;
+}
+
+SessionSink start_part(PartTally& part, const TallyPlan& plan, SessionTable& table)
+{
+    switch (plan.view) {
+    case View::report:
+        break;
+    case View::summary:
+        return sink_into<SystemSums, add_session>(part.systems);
+    case View::groups:
+        part.groups.unit = plan.unit.value_or(GroupUnit::day);
+        return sink_into<GroupSums, add_to_group>(part.groups);
+    case View::calls:
+        return sink_into<CallSums, add_call>(part.calls);
+    case View::page:
+        start_page(part.page, plan.unit, closed_span(plan.period), table);
+        return sink_into<PageSums, add_to_page>(part.page);
+    }
+    return {};
+}
+
+void order_part(PartTally& part, const TallyPlan& plan, const SessionTable& table)
+{
+    switch (plan.view) {
+    case View::report:
+        part.systems.systems = build_system_stats(table);
+        part.systems.sessions = table.count;
+        sort_systems(part.systems.systems);
+        break;
+    case View::summary:
+        sort_systems(part.systems.systems);
+        break;
+    case View::groups:
+        break;
+    case View::calls:
+        sort_calls(part.calls.systems);
+        break;
+    case View::page:
+        sort_systems(part.page.systems.systems);
+        sort_calls(part.page.calls.systems);
+        break;
+    }
+}
+
+void join_parts(PartTally& part, const PartTally& next, const TallyPlan& plan)
+{
+    switch (plan.view) {
+    case View::report:
+    case View::summary:
+        join_systems(part.systems, next.systems);
+        break;
+    case View::groups:
+        merge_groups(part.groups, next.groups);
+        break;
+    case View::calls:
+        merge_calls(part.calls, next.calls);
+        break;
+    case View::page:
+        merge_pages(part.page, next.page);
+        break;
+    }
+}
+
+Tally finish_tally(PartTally&& joined, const TallyPlan& plan,
+                   const std::vector<std::string_view>& line_names)
+{
+    Tally t;
+    switch (plan.view) {
+    case View::report:
+    case View::summary:
+        t.systems = std::move(joined.systems.systems);
+        t.session_count = joined.systems.sessions;
+        break;
+    case View::groups:
+        t.unit = joined.groups.unit;
+        t.session_count = joined.groups.sessions;
+        t.groups = group_rows(std::move(joined.groups), line_names);
+        break;
+    case View::calls:
+        t.calls = std::move(joined.calls);
+        t.session_count = t.calls.calls;
+        break;
+    case View::page: {
+        PageSums& page = joined.page;
+        t.systems = std::move(page.systems.systems);
+        // Calls of no time online named systems too; only sessions count.
+        std::erase_if(t.systems, [](const SystemStats& sys) { return sys.sums.sessions == 0; });
+        t.session_count = page.sessions;
+        t.calls = std::move(page.calls);
+        t.log_kept = page.sessions <= page_log_limit;
+        chart_rows(page, plan, line_names, t);
+        break;
+    }
+    }
+    return t;
+}
