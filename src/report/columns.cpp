@@ -1,4 +1,4 @@
-// columns.cpp - the numeric columns shared by both tables.
+// columns.cpp - the numeric columns of the text tables.
 #include "report/columns.h"
 
 #include "time/local_time.h"

@@ -1,4 +1,4 @@
-// columns.h - the columns shared by both tables.
+// columns.h - the columns of the text tables: the summary, the log, the groups.
 #pragma once
 
 #include "report/writer.h"
@@ -47,7 +47,7 @@ inline void print_rate(Writer& out, std::int64_t rate)
     out.commit(format_rate(out.room(column_max), rate));
 }
 
-// An address, left-justified in the address column of both tables.
+// An address, left-justified in the address column of the summary and the log.
 inline void print_address(Writer& out, std::string_view address)
 {
     out.put_field_left(address, 16);

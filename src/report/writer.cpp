@@ -70,7 +70,7 @@ bool write_all(int fd, std::string_view a, std::string_view b, std::string_view 
 void Writer::write_out(const char* p, std::size_t n)
 {
     // A writer into memory that has to write out has outgrown its room.
-    assert(fd >= 0 && "text outgrew a writer's memory");
+    assert(storage != nullptr && "text outgrew a writer's memory");
     if (!failed && !write_all(fd, std::string_view(p, n)))
         failed = true;
 }

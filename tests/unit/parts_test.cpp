@@ -1,5 +1,6 @@
 // Reading in parts: the split at line feeds, the joins of what the parts
 // give, and the log formatted on several threads.
+#include "app/collect.h"
 #include "history/file_parts.h"
 #include "history/reader.h"
 #include "history/workers.h"
@@ -68,6 +69,54 @@ TEST(split_history, files_read_as_one_stream)
     EXPECT_TRUE(split_history(pipe_fds[0], 2, 0).empty());
     ::close(pipe_fds[0]);
     ::close(pipe_fds[1]);
+}
+
+TEST(plan_parts, files_split_as_the_threads_and_their_sizes_allow)
+{
+    // Lines of 64 bytes: a large file of 24 MiB, a small one of 16 lines.
+    const std::string row = std::string(63, 'x') + "\n";
+    std::string large_text;
+    for (int i = 0; i < 24 * 1024 * 1024 / 64; ++i)
+        large_text += row;
+    std::string small_text;
+    for (int i = 0; i < 16; ++i)
+        small_text += row;
+    const ScratchFile large(large_text), small(small_text);
+    const ScratchFile packed(std::string("\x1f\x8b\x08\0\0\0\0\0\0\x03", 10) + large_text);
+    const char* stdin_name = "-";
+    const struct {
+        std::vector<const char*> paths;
+        std::size_t threads;
+        bool given;
+        std::size_t parts;
+        std::vector<std::size_t> first_part;
+    } cases[] = {
+        // One thread never splits; by default a part has at least 8 MiB.
+        {{large.path.c_str()}, 1, false, 1, {0}},
+        {{large.path.c_str()}, 2, false, 2, {0}},
+        {{large.path.c_str()}, 7, false, 3, {0}},
+        {{small.path.c_str()}, 2, false, 1, {0}},
+        // Threads given split whatever the size.
+        {{large.path.c_str()}, 7, true, 7, {0}},
+        {{small.path.c_str()}, 2, true, 2, {0}},
+        {{small.path.c_str()}, 7, true, 7, {0}},
+        // The standard input and a compressed file are read whole.
+        {{stdin_name}, 7, true, 1, {0}},
+        {{packed.path.c_str()}, 7, true, 1, {0}},
+        // Files read whole one after another share a part; a split one has
+        // parts of its own.
+        {{small.path.c_str(), small.path.c_str(), large.path.c_str(), small.path.c_str()}, 2, false, 4, {0, 0, 1, 3}},
+        {{stdin_name, packed.path.c_str(), small.path.c_str()}, 2, true, 3, {0, 0, 1}},
+    };
+    for (const auto& c : cases) {
+        HistoryFiles files;
+        files.paths = c.paths;
+        for (const char* path : c.paths)
+            files.fds.push_back(std::string_view(path) == "-" ? STDIN_FILENO : ::open(path, O_RDONLY));
+        const PartPlan plan = plan_parts(files, c.threads, c.given);
+        EXPECT_EQ(plan.parts, c.parts) << c.paths.size() << " files, " << c.threads << " threads";
+        EXPECT_EQ(plan.first_part, c.first_part) << c.paths.size() << " files, " << c.threads << " threads";
+    }
 }
 
 TEST(read_history_range, parts_give_the_lines_of_the_whole)

@@ -171,3 +171,27 @@ TEST(write_all, waits_while_a_non_blocking_pipe_is_full)
 }
 
 } // namespace
+
+TEST(kept_all, a_writer_into_memory_tells_when_text_outgrew_it)
+{
+    char memory[32];
+    Writer fits(memory, sizeof memory, false);
+    fits.put("twenty-one bytes here");
+    EXPECT_TRUE(fits.kept_all());
+    EXPECT_EQ(fits.pending(), "twenty-one bytes here");
+#ifdef NDEBUG
+    Writer outgrown(memory, sizeof memory, false);
+    outgrown.put("twenty-one bytes here");
+    outgrown.put("and more than the rest of the room");
+    EXPECT_FALSE(outgrown.kept_all());
+#else
+    // Debug builds stop, so that a wrong estimate of a row's size is caught.
+    EXPECT_DEATH(
+        {
+            Writer outgrown(memory, sizeof memory, false);
+            outgrown.put("twenty-one bytes here");
+            outgrown.put("and more than the rest of the room");
+        },
+        "outgrew");
+#endif
+}
