@@ -100,6 +100,7 @@ bool collect(const HistoryFiles& files, std::size_t threads_given, const TallyPl
         add_notes(c.notes, sums[p].notes);
         join_parts(sums.front().tally, sums[p].tally, plan);
     }
-    c.tally = finish_tally(std::move(sums.front().tally), plan, sel.line_names);
+    c.line_names = selected_line_names(sel);
+    c.tally = finish_tally(std::move(sums.front().tally), plan, c.line_names);
     return true;
 }

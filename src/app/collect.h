@@ -27,6 +27,9 @@ struct Collected {
     SessionTables tables;
     Tally tally;
     ReadNotes notes;
+    // Every line selected, by the place that sessions and groups give:
+    // the names given whole, then those that patterns matched.
+    std::vector<std::string_view> line_names;
 };
 
 // The fewest bytes of a file that one more reading thread is given: below

@@ -108,6 +108,8 @@ void print_help(Writer& out)
             "  --files      - [-a] name_line hist_file...: several files as one history.\n"
             "  --html       - the report as one HTML page with a chart; --by sets its unit.\n"
             "  --threads=N  - N threads for a large file; by default one per processor.\n"
+            "  --address=PAT - only the systems whose address matches PAT, a shell\n"
+            "                  pattern (* ? [...]); a comma list or the option again: any.\n"
             "  --help       - this text.\n"
             "  --version    - the version.\n"
             "  A value may also follow its option as the next argument: --since WHEN.\n"
@@ -142,6 +144,9 @@ void print_bad_argument(int fd, const BadArgument& bad)
         put_message(fd, decimal(most, most_threads), ".\n");
         break;
     }
+    case BadArgument::Kind::invalid_address:
+        put_message(fd, "Invalid address pattern '", bad.text, "'.\n");
+        break;
     case BadArgument::Kind::by_and_calls:
         put_message(fd, "Options '--by' and '--calls' cannot be combined.\n");
         break;
@@ -176,10 +181,11 @@ void print_unnamed_lines(int fd, const Selection& sel, const ReadNotes& notes, b
 {
     bool any = false;
     MessageBuffer notices{fd, {}};
-    for (std::size_t i = 0; i < sel.line_names.size(); ++i) {
+    const std::size_t given = sel.line_names.size();
+    for (std::size_t i = 0; i < given + sel.line_patterns.size(); ++i) {
         if (!notes.named[i]) {
             notices.add(several_files ? "No line of the files names '" : "No line of the file names '",
-                        sel.line_names[i], "'.\n");
+                        i < given ? sel.line_names[i] : sel.line_patterns[i - given], "'.\n");
             any = true;
         }
     }
@@ -208,3 +214,15 @@ void print_unnamed_lines(int fd, const Selection& sel, const ReadNotes& notes, b
     put_message(fd, std::string_view(list, n));
 }
 
+
+void print_unmatched_addresses(int fd, const Selection& sel, const ReadNotes& notes,
+                               bool several_files)
+{
+    MessageBuffer notices{fd, {}};
+    for (std::size_t i = 0; i < sel.address_patterns.size(); ++i)
+        if (i >= notes.matched.size() || !notes.matched[i])
+            notices.add(several_files ? "No address of the files matches '"
+                                      : "No address of the file matches '",
+                        sel.address_patterns[i], "'.\n");
+    notices.flush();
+}

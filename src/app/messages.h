@@ -35,3 +35,8 @@ void print_skipped(int fd, std::uint64_t skipped);
 // Tells of each selected line that no line of the file (or files) names,
 // and then which lines the file does name.
 void print_unnamed_lines(int fd, const Selection& sel, const ReadNotes& notes, bool several_files);
+
+// Tells of each address pattern that no address of the selected lines in
+// the file (or files) matches.
+void print_unmatched_addresses(int fd, const Selection& sel, const ReadNotes& notes,
+                               bool several_files);

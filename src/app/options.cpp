@@ -2,6 +2,7 @@
 #include "app/options.h"
 
 #include "app/when.h"
+#include "history/glob.h"
 #include "report/report.h"
 #include "stats/tally.h"
 
@@ -20,7 +21,8 @@ struct LongOptions {
 
 bool takes_value(std::string_view name)
 {
-    return name == "--since" || name == "--until" || name == "--by" || name == "--threads";
+    return name == "--since" || name == "--until" || name == "--by" || name == "--threads" ||
+           name == "--address";
 }
 
 // A thread count of 1 to most_threads, in decimal digits.
@@ -38,6 +40,22 @@ std::optional<std::size_t> thread_count(std::string_view text)
 }
 
 
+// Adds the patterns of an --address value, split at its commas; false
+// where one is not a valid pattern.
+bool take_address_patterns(std::string_view value, RunOptions& opts)
+{
+    for (std::size_t from = 0;;) {
+        const std::size_t comma = value.find(',', from);
+        const std::string_view pattern = value.substr(from, comma - from);
+        if (!valid_glob(pattern))
+            return false;
+        opts.address_patterns.push_back(pattern);
+        if (comma == std::string_view::npos)
+            return true;
+        from = comma + 1;
+    }
+}
+
 // Takes an option that has a value into opts; false, with bad set, for a
 // value it does not take.
 bool take_value(std::string_view name, std::string_view value, std::int64_t now, RunOptions& opts,
@@ -47,6 +65,11 @@ bool take_value(std::string_view name, std::string_view value, std::int64_t now,
         opts.by = unit_named(value);
         if (!opts.by) {
             bad = {BadArgument::Kind::invalid_unit, value, {}};
+            return false;
+        }
+    } else if (name == "--address") {
+        if (!take_address_patterns(value, opts)) {
+            bad = {BadArgument::Kind::invalid_address, value, {}};
             return false;
         }
     } else if (name == "--threads") {

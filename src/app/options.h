@@ -25,6 +25,8 @@ struct RunOptions {
     bool calls = false;          // the table of calls in place of the report
     bool html = false;           // the report as one HTML page
     std::size_t threads = 0;     // threads to read and print with; 0: as many as pay
+    // The patterns of --address, each value split at its commas; none: all.
+    std::vector<std::string_view> address_patterns;
     // Arguments that the classic rules pass over: those before the option
     // slot, and the slot itself when it is not exactly "-a".
     std::vector<std::string_view> ignored;
@@ -57,6 +59,7 @@ struct BadArgument {
         empty_period,
         invalid_unit,
         invalid_threads,
+        invalid_address,
         by_and_calls,
         html_and_json
     };

@@ -87,6 +87,7 @@ int finish(Writer& out, int err_fd, const Selection& sel, const ReadNotes& notes
     if (notes.skipped > 0)
         print_skipped(err_fd, notes.skipped);
     print_unnamed_lines(err_fd, sel, notes, several_files);
+    print_unmatched_addresses(err_fd, sel, notes, several_files);
     return written_status(written, err_fd);
 }
 
@@ -134,12 +135,14 @@ int run(int argc, const char* const* argv, int out_fd, int err_fd, Clock clock)
                          reported_period(opts.period, opts.scope == ReportScope::all, first, second)};
     Selection sel = selection_of(opts.line_name, plan.period);
     sel.keep_zero_online = keeps_zero_online(plan.view);
+    sel.address_patterns = opts.address_patterns;
     Collected collected;
     if (!collect(files, opts.threads, plan, sel, collected, err_fd))
         return 1;
 
-    const ReportHead head{version_text, opts.line_name, plan.period, &sel.line_names,
-                          collected.notes.skipped, first, opts.full_time, opts.threads};
+    const ReportHead head{version_text,   opts.line_name,        &opts.address_patterns,
+                          plan.period,    &collected.line_names, collected.notes.skipped,
+                          first,          opts.full_time,        opts.threads};
     print_report(out, plan.view, form_of(opts), head, collected.tally, collected.tables);
     return finish(out, err_fd, sel, collected.notes, files.fds.size() > 1);
 }

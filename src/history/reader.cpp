@@ -2,6 +2,7 @@
 #include "history/reader.h"
 
 #include "history/compressed.h"
+#include "history/glob.h"
 #include "history/history_line.h"
 #include "history/look_ahead.h"
 #include "history/quick_split.h"
@@ -64,8 +65,63 @@ struct LineHandling {
     ReadNotes& notes;
     SessionSink sink;
     std::size_t unnamed; // selected lines that no line has named yet
+    std::size_t unmatched; // address patterns that no address has matched yet
     RecentNames recent = {};
+    TextPool addresses_seen = {}; // of lines not kept, while some pattern is unmatched
+    TextPool lines_met = {};      // names that line patterns matched, by id
+    std::vector<std::uint32_t> line_places = {}; // their places, by id
 };
+
+// The place of a line that a pattern matched: given once for each name,
+// shared by every thread.
+std::uint32_t found_place(LineHandling& h, std::string_view name)
+{
+    const std::uint32_t count = h.lines_met.count;
+    const std::uint32_t id = intern(h.lines_met, name);
+    if (id == count)
+        h.line_places.push_back(static_cast<std::uint32_t>(
+            h.sel.line_names.size() + found_line(*h.sel.found, name)));
+    return h.line_places[id];
+}
+
+// Notes the address patterns that address matches; returns whether any
+// does.
+bool match_address(LineHandling& h, std::string_view address)
+{
+    bool any = false;
+    const std::vector<std::string_view>& patterns = h.sel.address_patterns;
+    for (std::size_t i = 0; i < patterns.size(); ++i) {
+        if (!glob_matches(patterns[i], address))
+            continue;
+        any = true;
+        if (!h.notes.matched[i]) {
+            h.notes.matched[i] = true;
+            --h.unmatched;
+        }
+    }
+    return any;
+}
+
+// Whether the lines of the address with this id are kept: an address is
+// matched once, the first time its id is met (ids count up from 0).
+bool address_kept(LineHandling& h, std::uint32_t id, std::string_view address)
+{
+    std::vector<std::uint8_t>& kept = h.table.address_kept;
+    if (id < kept.size())
+        return kept[id] != 0;
+    kept.push_back(match_address(h, address) ? 1 : 0);
+    return kept.back() != 0;
+}
+
+// Notes the patterns that the address of a line of the selected lines
+// matches, where the line is not kept (out of the period, or no time
+// online): each address once, while some pattern is unmatched.
+[[gnu::noinline]] void note_address(LineHandling& h, std::string_view address)
+{
+    const std::uint32_t count = h.addresses_seen.count;
+    if (intern(h.addresses_seen, address) == count)
+        match_address(h, address);
+}
 
 // Files a selected line as the newest session.
 void file_session(LineHandling& h, const Pending& p)
@@ -73,6 +129,8 @@ void file_session(LineHandling& h, const Pending& p)
     SessionTable& table = h.table;
     Session s = p.session;
     s.address = intern(table.addresses, p.address, p.hash);
+    if (!h.sel.address_patterns.empty() && !address_kept(h, s.address, p.address))
+        return;
     s.flags = intern(table.flags, p.flags);
     if (h.sink.take != nullptr)
         h.sink.take(h.sink.context, table, s);
@@ -96,9 +154,17 @@ bool looks_like_line_name(std::string_view name)
     if (holds(h.recent, f.name))
         return;
     remember(h.recent, f.name);
-    if (f.line >= 0 && !h.notes.named[static_cast<std::size_t>(f.line)]) {
-        h.notes.named[static_cast<std::size_t>(f.line)] = true;
+    const std::size_t given = h.sel.line_names.size();
+    std::vector<bool>& named = h.notes.named;
+    if (f.line >= 0 && static_cast<std::size_t>(f.line) < given && !named[static_cast<std::size_t>(f.line)]) {
+        named[static_cast<std::size_t>(f.line)] = true;
         --h.unnamed;
+    }
+    for (std::size_t i = 0; i < h.sel.line_patterns.size(); ++i) {
+        if (!named[given + i] && !f.name.empty() && glob_matches(h.sel.line_patterns[i], f.name)) {
+            named[given + i] = true;
+            --h.unnamed;
+        }
     }
     if (!looks_like_line_name(f.name))
         return;
@@ -134,7 +200,8 @@ void handle_line(const ReadBuffer& buffer, std::string_view line, bool may_hold_
     case LineVerdict::selected: {
         // Filled in its place: see make_place.
         Pending& p = make_place(ahead, [&](const Pending& oldest) { file_session(h, oldest); });
-        p.session.line = static_cast<std::uint32_t>(f.line);
+        p.session.line = f.line == pattern_line(h.sel) ? found_place(h, f.name)
+                                                       : static_cast<std::uint32_t>(f.line);
         p.session.error = f.error;
         p.session.start = f.start;
         p.session.duration = f.duration;
@@ -150,6 +217,9 @@ void handle_line(const ReadBuffer& buffer, std::string_view line, bool may_hold_
         ++h.notes.skipped;
         break;
     case LineVerdict::dropped:
+        // A line of the selected lines dropped after its address was read.
+        if (h.unmatched > 0 && f.line >= 0) [[unlikely]]
+            note_address(h, f.address);
         break;
     }
 }
@@ -230,10 +300,15 @@ long read_more(ReadBuffer& buffer, LineSource& source)
 ReadStatus read_lines(LineSource source, const Selection& sel, SessionTable& table, ReadNotes& notes,
                        SessionSink sink, std::string_view first_bytes)
 {
-    if (notes.named.size() != sel.line_names.size())
-        notes.named.assign(sel.line_names.size(), false);
+    // Named: by place, the lines given whole, then the patterns.
+    const std::size_t lines = sel.line_names.size() + sel.line_patterns.size();
+    if (notes.named.size() != lines)
+        notes.named.assign(lines, false);
     const auto unnamed = static_cast<std::size_t>(std::count(notes.named.begin(), notes.named.end(), false));
-    LineHandling h{sel, !sel.window, table, notes, sink, unnamed};
+    if (notes.matched.size() != sel.address_patterns.size())
+        notes.matched.assign(sel.address_patterns.size(), false);
+    const auto unmatched = static_cast<std::size_t>(std::count(notes.matched.begin(), notes.matched.end(), false));
+    LineHandling h{sel, !sel.window, table, notes, sink, unnamed, unmatched};
     const std::size_t block = source.range ? part_block_size : block_size;
     ReadBuffer buffer = make_read_buffer(block);
     append(buffer, first_bytes);
@@ -328,6 +403,11 @@ void add_notes(ReadNotes& notes, const ReadNotes& next)
     for (std::size_t i = 0; i < next.named.size(); ++i)
         if (next.named[i])
             notes.named[i] = true;
+    if (notes.matched.size() < next.matched.size())
+        notes.matched.resize(next.matched.size(), false);
+    for (std::size_t i = 0; i < next.matched.size(); ++i)
+        if (next.matched[i])
+            notes.matched[i] = true;
     // Both hold their first names in byte order: so do the first of both.
     std::vector<std::string> names;
     std::set_union(notes.names_in_file.begin(), notes.names_in_file.end(), next.names_in_file.begin(),

@@ -23,11 +23,16 @@ inline constexpr std::size_t longest_listed_name = 32;
 // What reading tells besides the sessions.
 struct ReadNotes {
     std::uint64_t skipped = 0; // incomplete lines of the selected lines
-    std::vector<bool> named;   // by place in the selection: some line names it
+    // By place, the lines given whole and then the line patterns: some line
+    // names it, or matches it.
+    std::vector<bool> named;
     // Where some selected line is named by no line: the distinct first
     // fields that look like line names, in byte order, the first
     // listed_names of them and one more when there are more.
     std::vector<std::string> names_in_file;
+    // By place among the address patterns: some address of the selected
+    // lines matches it, whatever the period.
+    std::vector<bool> matched;
 };
 
 // Takes each selected session instead of the table, which then keeps only

@@ -1,6 +1,8 @@
 // selection.cpp - which lines of a history file the reader keeps.
 #include "history/selection.h"
 
+#include "history/glob.h"
+
 #include <algorithm>
 
 namespace {
@@ -22,6 +24,24 @@ std::size_t first_slot(const Selection& sel, std::string_view name)
 }
 
 } // namespace
+
+bool pattern_names(const Selection& sel, std::string_view name)
+{
+    for (const std::string_view pattern : sel.line_patterns)
+        if (glob_matches(pattern, name))
+            return true;
+    return false;
+}
+
+std::vector<std::string_view> selected_line_names(const Selection& sel)
+{
+    std::vector<std::string_view> names = sel.line_names;
+    if (sel.found) {
+        const std::vector<std::string_view> found = found_names(*sel.found);
+        names.insert(names.end(), found.begin(), found.end());
+    }
+    return names;
+}
 
 int listed_line_index(const Selection& sel, std::string_view name)
 {
@@ -51,7 +71,9 @@ Selection select_lines(std::string_view name_line)
     for (std::size_t from = 0;;) {
         const std::size_t comma = name_line.find(',', from);
         const std::string_view name = name_line.substr(from, comma - from);
-        if (listed_line_index(sel, name) < 0) { // a name given twice is one line
+        if (is_glob(name) && valid_glob(name)) {
+            sel.line_patterns.push_back(name);
+        } else if (listed_line_index(sel, name) < 0) { // a name given twice is one line
             std::size_t i = first_slot(sel, name);
             while (sel.name_slots[i] != 0)
                 i = (i + 1) & (slots - 1);
@@ -64,7 +86,12 @@ Selection select_lines(std::string_view name_line)
             break;
         from = comma + 1;
     }
-    sel.first_name = sel.line_names[0];
-    sel.one_line = sel.line_names.size() == 1;
+    if (!sel.line_patterns.empty()) {
+        // A line of any length may match a pattern.
+        sel.longest_name = SIZE_MAX;
+        sel.found = std::make_unique<FoundLines>();
+    }
+    sel.first_name = sel.line_names.empty() ? std::string_view() : sel.line_names[0];
+    sel.one_line = sel.line_names.size() == 1 && sel.line_patterns.empty();
     return sel;
 }

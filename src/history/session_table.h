@@ -60,6 +60,9 @@ struct SessionTable {
     TextPool addresses;
     TextPool flags;
     std::vector<SessionCursor> marks; // where sessions 0, mark_every, 2 * mark_every... begin
+    // Where addresses are filtered: by address id, whether its lines are
+    // kept (1) or not (0).
+    std::vector<std::uint8_t> address_kept;
 };
 
 // The tables of a history read in parts, in file order.

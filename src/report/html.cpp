@@ -255,6 +255,22 @@ void print_log(Writer& out, const Tally& tally, const SessionTables& tables)
     out.put("</tbody></table>\n");
 }
 
+// The address patterns the page is limited to, where there are any.
+void put_addresses(Writer& out, const std::vector<std::string_view>* patterns)
+{
+    if (patterns == nullptr || patterns->empty())
+        return;
+    out.put("<p class=\"meta\" id=\"addresses\">Addresses: ");
+    for (std::size_t i = 0; i < patterns->size(); ++i) {
+        if (i > 0)
+            out.put(", ");
+        out.put("<code>");
+        put_text(out, (*patterns)[i]);
+        out.put("</code>");
+    }
+    out.put("</p>\n");
+}
+
 } // namespace
 
 void print_html(Writer& out, const ReportHead& head, const Tally& tally, const SessionTables& tables)
@@ -268,7 +284,9 @@ void print_html(Writer& out, const ReportHead& head, const Tally& tally, const S
     out.put(style);
     out.put("</head>\n<body>\n<header>\n<h1>Traffic of ");
     put_text(out, head.line);
-    out.put("</h1>\n<p class=\"meta\" id=\"period\">Period: ");
+    out.put("</h1>\n");
+    put_addresses(out, head.addresses);
+    out.put("<p class=\"meta\" id=\"period\">Period: ");
     put_period(out, head.period);
     out.put("</p>\n<p class=\"meta\">Made ");
     LocalTimeCache clock;

@@ -130,6 +130,14 @@ void put_head(Writer& out, const ReportHead& head)
     put_string(out, head.version);
     put_key(out, "line");
     put_string(out, head.line);
+    if (head.addresses != nullptr && !head.addresses->empty()) {
+        put_key(out, "addresses");
+        for (std::size_t i = 0; i < head.addresses->size(); ++i) {
+            out.put(i == 0 ? "[" : ", ");
+            put_string(out, (*head.addresses)[i]);
+        }
+        out.put(']');
+    }
     put_key(out, "window");
     out.put("{\"from\": ");
     put_bound(out, head.period ? head.period->since : std::nullopt);

@@ -12,6 +12,7 @@
 struct ReportHead {
     std::string_view version;
     std::string_view line;        // the name_line argument as given
+    const std::vector<std::string_view>* addresses = nullptr; // the address patterns; none: all
     std::optional<Period> period; // the period reported; none for the whole file
     const std::vector<std::string_view>* line_names = nullptr; // a session's line, by its place
     std::uint64_t skipped = 0;    // incomplete lines of the selected lines

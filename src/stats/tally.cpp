@@ -40,6 +40,21 @@ void chart_rows(PageSums& page, const TallyPlan& plan,
         t.groups = group_rows(regroup(std::move(page.groups), t.unit), line_names);
 }
 
+// Drops the rows, by address id, of the addresses whose lines table did
+// not keep: a part makes room for every address it met.
+template <class Row>
+void drop_unkept(std::vector<Row>& rows, const SessionTable& table)
+{
+    const std::vector<std::uint8_t>& kept = table.address_kept;
+    if (kept.empty())
+        return;
+    std::size_t out = 0;
+    for (std::size_t id = 0; id < rows.size(); ++id)
+        if (id < kept.size() && kept[id] != 0)
+            rows[out++] = std::move(rows[id]);
+    rows.resize(out);
+}
+
 } // namespace
 
 bool keeps_zero_online(View view)
@@ -72,17 +87,22 @@ void order_part(PartTally& part, const TallyPlan& plan, const SessionTable& tabl
     case View::report:
         part.systems.systems = build_system_stats(table);
         part.systems.sessions = table.count;
+        drop_unkept(part.systems.systems, table);
         sort_systems(part.systems.systems);
         break;
     case View::summary:
+        drop_unkept(part.systems.systems, table);
         sort_systems(part.systems.systems);
         break;
     case View::groups:
         break;
     case View::calls:
+        drop_unkept(part.calls.systems, table);
         sort_calls(part.calls.systems);
         break;
     case View::page:
+        drop_unkept(part.page.systems.systems, table);
+        drop_unkept(part.page.calls.systems, table);
         sort_systems(part.page.systems.systems);
         sort_calls(part.page.calls.systems);
         break;

@@ -176,6 +176,8 @@ PAGES = [
     ("one session", "UTC", ["-a", "tcpip", one]),
     ("empty", "UTC", ["-a", "tcpip", empty]),
     ("hostile addresses", "UTC", ["-a", "tcpip", hostile]),
+    ("one net", "Europe/Berlin", ["--address=2:5020/*", "-a", "tcpip", example]),
+    ("every line, hostile patterns", "UTC", ["--address=<b>*,2:*", "-a", "*", example]),
 ]
 for name, zone, args in PAGES:
     check(name, lambda: check_page(name, zone, args))
@@ -193,6 +195,17 @@ def hostile_texts():
 
 
 check("hostile texts stay text, bad bytes show as ?", hostile_texts)
+
+
+def address_patterns_named():
+    doc = parse(run(["--html", "--address=2:5020/*", "--address=<i>", "-a", "tcpip", example]))
+    assert text_of(by_id(doc, "addresses")) == "Addresses: 2:5020/*, <i>", text_of(by_id(doc, "addresses"))
+    addresses = [text_of(list(tr)[0]) for tr in rows(by_id(doc, "systems"), "tbody")]
+    assert addresses and all(a.startswith("2:5020/") for a in addresses), addresses
+    assert by_id(parse(run(["--html", "-a", "tcpip", example])), "addresses") is None
+
+
+check("the address patterns are named under the title", address_patterns_named)
 
 
 def html_and_json():
