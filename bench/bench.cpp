@@ -218,6 +218,10 @@ int main(int argc, char** argv)
         many_lines += name;
     }
     many_lines += "tcpip";
+    // 1,000 address patterns, a few of which match.
+    std::string thousand_patterns = "--address=";
+    for (int i = 0; i < 1000; ++i)
+        thousand_patterns += (i > 0 ? ",*/" : "*/") + std::to_string(i);
     // The rows up to the 10M-line file run on one thread: their targets
     // weigh one view or file against another, as one thread reads them.
     // The rows after them weigh the threads.
@@ -266,6 +270,14 @@ int main(int argc, char** argv)
         {"qelmar --threads=2 (last 24 h)", {qelmar, "--threads=2", "tcpip", big}, "10m-3000", {}, {}, 0,
          1},
         {"qelmar -a (threads by default)", {qelmar, "-a", "tcpip", file("1m-300")}, "1m-300", {}},
+        // One system at a time: an exact address, a pattern that matches
+        // about half of the systems, and 1,000 patterns.
+        {"qelmar --summary -a --address=2:784/8927",
+         {qelmar, one, "--summary", "-a", "--address=2:784/8927", "tcpip", file("1m-300")}, "1m-300", {}},
+        {"qelmar --summary -a --address='*[02468]'",
+         {qelmar, one, "--summary", "-a", "--address=*[02468]", "tcpip", file("1m-300")}, "1m-300", {}},
+        {"qelmar --summary -a (1,000 address patterns)",
+         {qelmar, one, "--summary", "-a", thousand_patterns, "tcpip", file("1m-300")}, "1m-300", {}},
     };
     for (int phase = 0; phase < 2; ++phase) {
         for (int r = 0; r < runs; ++r) {
@@ -347,6 +359,9 @@ int main(int argc, char** argv)
     const Command& recent_10m_one = commands[28];
     const Command& recent_10m_two = commands[29];
     const Command& all_1m_default = commands[30];
+    const Command& summary_one_address = commands[31];
+    const Command& summary_half_addresses = commands[32];
+    const Command& summary_thousand_patterns = commands[33];
     std::printf("\ntargets (medians of the ratios within each round)\n");
     check("-a on 1M lines, x wc -l", ratio(all_1m, *wc_of("1m-300")), 20, "");
     check("last 24 h on 1M lines, x wc -l", ratio(recent_1m, *wc_of("1m-300")), 4, "");
@@ -372,6 +387,13 @@ int main(int argc, char** argv)
     // A list is looked up by hash; its 20,000 notices are written too.
     check("--summary -a with 20,001 lines listed, against one", ratio(summary_many_lines, summary_1m),
           1.3, "");
+    // Each distinct address is matched once, not each line.
+    check("--summary -a with one address, against without", ratio(summary_one_address, summary_1m),
+          1.1, "");
+    check("--summary -a with half the addresses, against without",
+          ratio(summary_half_addresses, summary_1m), 1.1, "");
+    check("--summary -a with 1,000 address patterns, against without",
+          ratio(summary_thousand_patterns, summary_1m), 1.5, "");
     // Groups and calls are summed as the lines are read, as the summary is.
     check("--by=day -a on 1M lines, against --summary -a", ratio(by_day_1m, summary_1m), 1.2, "");
     check("--calls -a on 1M lines, against --summary -a", ratio(calls_1m, summary_1m), 1.2, "");
