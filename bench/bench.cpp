@@ -278,6 +278,8 @@ int main(int argc, char** argv)
          {qelmar, one, "--summary", "-a", "--address=*[02468]", "tcpip", file("1m-300")}, "1m-300", {}},
         {"qelmar --summary -a (1,000 address patterns)",
          {qelmar, one, "--summary", "-a", thousand_patterns, "tcpip", file("1m-300")}, "1m-300", {}},
+        {"qelmar --sort=traffic --top=10 --summary -a",
+         {qelmar, one, "--sort=traffic", "--top=10", "--summary", "-a", "tcpip", file("1m-300")}, "1m-300", {}},
     };
     for (int phase = 0; phase < 2; ++phase) {
         for (int r = 0; r < runs; ++r) {
@@ -362,6 +364,7 @@ int main(int argc, char** argv)
     const Command& summary_one_address = commands[31];
     const Command& summary_half_addresses = commands[32];
     const Command& summary_thousand_patterns = commands[33];
+    const Command& summary_top_ten = commands[34];
     std::printf("\ntargets (medians of the ratios within each round)\n");
     check("-a on 1M lines, x wc -l", ratio(all_1m, *wc_of("1m-300")), 20, "");
     check("last 24 h on 1M lines, x wc -l", ratio(recent_1m, *wc_of("1m-300")), 4, "");
@@ -394,6 +397,8 @@ int main(int argc, char** argv)
           ratio(summary_half_addresses, summary_1m), 1.1, "");
     check("--summary -a with 1,000 address patterns, against without",
           ratio(summary_thousand_patterns, summary_1m), 1.5, "");
+    check("--sort=traffic --top=10 --summary -a, against --summary -a", ratio(summary_top_ten, summary_1m),
+          1.02, "");
     // Groups and calls are summed as the lines are read, as the summary is.
     check("--by=day -a on 1M lines, against --summary -a", ratio(by_day_1m, summary_1m), 1.2, "");
     check("--calls -a on 1M lines, against --summary -a", ratio(calls_1m, summary_1m), 1.2, "");

@@ -6,6 +6,7 @@
 #include "app/messages.h"
 
 #include "app/when.h"
+#include "stats/order.h"
 #include "report/writer.h"
 
 #include <charconv>
@@ -108,6 +109,8 @@ void print_help(Writer& out)
             "  --files      - [-a] name_line hist_file...: several files as one history.\n"
             "  --html       - the report as one HTML page with a chart; --by sets its unit.\n"
             "  --threads=N  - N threads for a large file; by default one per processor.\n"
+            "  --sort=KEY   - the rows of the tables by a column, largest first.\n"
+            "  --top=N      - the first N rows of the tables, and the rest as one.\n"
             "  --address=PAT - only the systems whose address matches PAT, a shell\n"
             "                  pattern (* ? [...]); a comma list or the option again: any.\n"
             "  --help       - this text.\n"
@@ -142,6 +145,21 @@ void print_bad_argument(int fd, const BadArgument& bad)
         char most[24];
         put_message(fd, "Invalid thread count '", bad.text, "': 1 to ");
         put_message(fd, decimal(most, most_threads), ".\n");
+        break;
+    }
+    case BadArgument::Kind::invalid_top: {
+        char most[24];
+        put_message(fd, "Invalid top count '", bad.text, "': 1 to ");
+        put_message(fd, decimal(most, most_top_rows), ".\n");
+        break;
+    }
+    case BadArgument::Kind::invalid_sort_key: {
+        put_message(fd, "Invalid sort key '", bad.text, "'.\n");
+        MessageBuffer keys{fd, {}};
+        for (std::size_t i = 0; i < bad.choices.size(); ++i)
+            keys.add(i == 0 ? "Sort keys: " : ", ", bad.choices[i], {});
+        keys.add(".\n", {}, {});
+        keys.flush();
         break;
     }
     case BadArgument::Kind::invalid_address:

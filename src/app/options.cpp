@@ -22,19 +22,19 @@ struct LongOptions {
 bool takes_value(std::string_view name)
 {
     return name == "--since" || name == "--until" || name == "--by" || name == "--threads" ||
-           name == "--address";
+           name == "--address" || name == "--sort" || name == "--top";
 }
 
-// A thread count of 1 to most_threads, in decimal digits.
-std::optional<std::size_t> thread_count(std::string_view text)
+// A count of 1 to most, in decimal digits.
+std::optional<std::uint64_t> count_of(std::string_view text, std::uint64_t most)
 {
-    std::size_t n = 0;
+    std::uint64_t n = 0;
     for (const char c : text) {
-        if (c < '0' || c > '9' || n > most_threads)
+        if (c < '0' || c > '9' || n > most)
             return std::nullopt;
-        n = n * 10 + static_cast<std::size_t>(c - '0');
+        n = n * 10 + static_cast<std::uint64_t>(c - '0');
     }
-    if (text.empty() || n < 1 || n > most_threads)
+    if (text.empty() || n < 1 || n > most)
         return std::nullopt;
     return n;
 }
@@ -64,26 +64,35 @@ bool take_value(std::string_view name, std::string_view value, std::int64_t now,
     if (name == "--by") {
         opts.by = unit_named(value);
         if (!opts.by) {
-            bad = {BadArgument::Kind::invalid_unit, value, {}};
+            bad = {BadArgument::Kind::invalid_unit, value, {}, {}};
             return false;
         }
     } else if (name == "--address") {
         if (!take_address_patterns(value, opts)) {
-            bad = {BadArgument::Kind::invalid_address, value, {}};
+            bad = {BadArgument::Kind::invalid_address, value, {}, {}};
             return false;
         }
     } else if (name == "--threads") {
-        const auto n = thread_count(value);
+        const auto n = count_of(value, most_threads);
         if (!n) {
-            bad = {BadArgument::Kind::invalid_threads, value, {}};
+            bad = {BadArgument::Kind::invalid_threads, value, {}, {}};
             return false;
         }
-        opts.threads = *n;
+        opts.threads = static_cast<std::size_t>(*n);
+    } else if (name == "--top") {
+        opts.top = count_of(value, most_top_rows);
+        if (!opts.top) {
+            bad = {BadArgument::Kind::invalid_top, value, {}, {}};
+            return false;
+        }
+    } else if (name == "--sort") {
+        opts.sort_name = value;
+        opts.sort_given = true;
     } else {
         const Bound bound = name == "--since" ? Bound::since : Bound::until;
         const auto instant = parse_when(value, bound, now);
         if (!instant) {
-            bad = {BadArgument::Kind::invalid_time, value, {}};
+            bad = {BadArgument::Kind::invalid_time, value, {}, {}};
             return false;
         }
         (bound == Bound::since ? opts.period.since : opts.period.until) = *instant;
@@ -102,7 +111,7 @@ bool take_option(std::string_view arg, std::string_view name,
 {
     if (takes_value(name)) {
         if (!value) {
-            bad = {BadArgument::Kind::missing_value, arg, {}};
+            bad = {BadArgument::Kind::missing_value, arg, {}, {}};
             return false;
         }
         return take_value(name, *value, now, opts, given, bad);
@@ -125,7 +134,7 @@ bool take_option(std::string_view arg, std::string_view name,
             return true;
         }
     }
-    bad = {BadArgument::Kind::unknown_option, arg, {}};
+    bad = {BadArgument::Kind::unknown_option, arg, {}, {}};
     return false;
 }
 
@@ -160,23 +169,42 @@ bool take_options(int argc, const char* const* argv, std::int64_t now, RunOption
     return true;
 }
 
-// Finds what options cannot be followed together; false, with bad set,
-// where some cannot.
-bool options_agree(const RunOptions& opts, const LongOptions& given, BadArgument& bad)
+// Finds the key of --sort among the keys of the view; false, with bad
+// set, where the view has no such key.
+bool take_sort_key(RunOptions& opts, BadArgument& bad)
+{
+    if (opts.sort_name.empty() && !opts.sort_given)
+        return true;
+    const std::vector<SortKeyName> keys = sort_keys(view_of(opts));
+    for (const SortKeyName& k : keys) {
+        if (k.name == opts.sort_name) {
+            opts.sort = k.key;
+            return true;
+        }
+    }
+    bad = {BadArgument::Kind::invalid_sort_key, opts.sort_name, {}, {}};
+    for (const SortKeyName& k : keys)
+        bad.choices.push_back(k.name);
+    return false;
+}
+
+// Finds what options cannot be followed together, and the key of --sort;
+// false, with bad set, where some cannot.
+bool options_agree(RunOptions& opts, const LongOptions& given, BadArgument& bad)
 {
     if (opts.html && opts.json) {
-        bad = {BadArgument::Kind::html_and_json, {}, {}};
+        bad = {BadArgument::Kind::html_and_json, {}, {}, {}};
         return false;
     }
     if (opts.by && opts.calls && !opts.html) {
-        bad = {BadArgument::Kind::by_and_calls, {}, {}};
+        bad = {BadArgument::Kind::by_and_calls, {}, {}, {}};
         return false;
     }
     if (is_empty(opts.period)) {
-        bad = {BadArgument::Kind::empty_period, given.since, given.until};
+        bad = {BadArgument::Kind::empty_period, given.since, given.until, {}};
         return false;
     }
-    return true;
+    return take_sort_key(opts, bad);
 }
 
 // Places the arguments that are not options: with --files from the front,

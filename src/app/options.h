@@ -5,12 +5,20 @@
 #include "time/period.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 
 #include <string_view>
 #include <vector>
 
 enum class ReportScope { recent, all };
+
+// What a report counts, how it is written, and the order of its tables'
+// rows (stats/tally.h, report/report.h, stats/order.h).
+enum class View;
+enum class Form;
+enum class SortKey;
+
 
 struct RunOptions {
     ReportScope scope = ReportScope::recent;
@@ -27,6 +35,10 @@ struct RunOptions {
     std::size_t threads = 0;     // threads to read and print with; 0: as many as pay
     // The patterns of --address, each value split at its commas; none: all.
     std::vector<std::string_view> address_patterns;
+    std::string_view sort_name;          // the key of --sort as given
+    bool sort_given = false;
+    SortKey sort{};                      // that key, once known for the view
+    std::optional<std::uint64_t> top;    // the rows of each table --top keeps
     // Arguments that the classic rules pass over: those before the option
     // slot, and the slot itself when it is not exactly "-a".
     std::vector<std::string_view> ignored;
@@ -34,11 +46,6 @@ struct RunOptions {
 
 // The most threads that --threads takes.
 inline constexpr std::size_t most_threads = 1024;
-
-// What a report counts, and how it is written (stats/tally.h,
-// report/report.h).
-enum class View;
-enum class Form;
 
 // The view and the form that the options ask for.
 View view_of(const RunOptions& opts);
@@ -60,12 +67,15 @@ struct BadArgument {
         invalid_unit,
         invalid_threads,
         invalid_address,
+        invalid_sort_key,
+        invalid_top,
         by_and_calls,
         html_and_json
     };
     Kind kind = Kind::unknown_option;
     std::string_view text;
     std::string_view other;
+    std::vector<std::string_view> choices; // the sort keys of the view
 };
 
 // Reads argv (argv[0] is the program's name). Every argument that begins

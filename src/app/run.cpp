@@ -132,7 +132,8 @@ int run(int argc, const char* const* argv, int out_fd, int err_fd, Clock clock)
         return 1;
 
     const TallyPlan plan{view_of(opts), opts.by,
-                         reported_period(opts.period, opts.scope == ReportScope::all, first, second)};
+                         reported_period(opts.period, opts.scope == ReportScope::all, first, second),
+                         opts.sort, opts.top};
     Selection sel = selection_of(opts.line_name, plan.period);
     sel.keep_zero_online = keeps_zero_online(plan.view);
     sel.address_patterns = opts.address_patterns;

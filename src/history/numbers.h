@@ -31,3 +31,14 @@ inline std::int64_t wrapping_add(std::int64_t a, std::int64_t b)
     return static_cast<std::int64_t>(static_cast<std::uint64_t>(a) +
                                       static_cast<std::uint64_t>(b));
 }
+
+// bytes / seconds truncated toward zero; 0 for no time, and the one
+// quotient beyond 64 bits wraps to the smallest value.
+inline std::int64_t divide_rate(std::int64_t bytes, std::int64_t seconds)
+{
+    if (seconds == 0)
+        return 0;
+    if (seconds == -1)
+        return static_cast<std::int64_t>(0 - static_cast<std::uint64_t>(bytes));
+    return bytes / seconds;
+}

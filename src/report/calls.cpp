@@ -61,22 +61,34 @@ void print_row(Writer& out, LocalTimeCache& clock, const CallStats& c)
     out.put('\n');
 }
 
+// A line of counts: the word, the systems, their calls and failed calls.
+void print_counts(Writer& out, std::string_view word, std::uint64_t systems, std::uint64_t calls,
+                  std::uint64_t failed)
+{
+    out.put(word);
+    out.put_uint(systems, 3);
+    out.put(" sys. ");
+    out.put_uint(calls, 5);
+    out.put(' ');
+    out.put_uint(failed, 5);
+    out.put('\n');
+}
+
 } // namespace
 
-void print_calls(Writer& out, const CallSums& calls)
+void print_calls(Writer& out, const CallSums& calls, const std::optional<RowsCut>& cut)
 {
     const std::vector<CallStats>& systems = calls.systems;
+    std::uint64_t rows = systems.size();
     out.put(heading);
     out.put(rule);
     LocalTimeCache clock;
     for (const CallStats& c : systems)
         print_row(out, clock, c);
+    if (cut && cut->rows > 0) {
+        print_counts(out, "Others ", cut->rows, cut->calls, cut->failed);
+        rows += cut->rows;
+    }
     out.put(rule);
-    out.put("Total: ");
-    out.put_uint(systems.size(), 3);
-    out.put(" sys. ");
-    out.put_uint(calls.calls, 5);
-    out.put(' ');
-    out.put_uint(calls.failed, 5);
-    out.put('\n');
+    print_counts(out, "Total: ", rows, calls.calls, calls.failed);
 }

@@ -149,3 +149,54 @@ void print_chart(Writer& out, const std::vector<Group>& groups, GroupUnit unit,
     print_legend(out);
     out.put("</svg>\n");
 }
+
+void print_busiest_chart(Writer& out, const SystemTable& busiest)
+{
+    if (busiest.empty())
+        return;
+    // Names on the left up to name_w, bars from there to the right edge.
+    constexpr double name_w = 220, bar_w = 720, row_h = 24;
+    double highest = 0;
+    for (const SystemStats& s : busiest)
+        highest = std::max(highest, drawn(s.sums.sent) + drawn(s.sums.received));
+    const double height = row_h * static_cast<double>(busiest.size()) + 8;
+    out.put("<h2>Most traffic</h2>\n<svg id=\"busiest\" viewBox=\"0 0 960 ");
+    put_coordinate(out, height);
+    out.put("\" role=\"img\" aria-label=\"The systems with the most traffic\" "
+            "xmlns=\"http://www.w3.org/2000/svg\">\n");
+    for (std::size_t i = 0; i < busiest.size(); ++i) {
+        const SystemStats& s = busiest[i];
+        const double y = row_h * static_cast<double>(i) + 4;
+        const double sent = highest > 0 ? drawn(s.sums.sent) / highest * bar_w : 0;
+        const double received = highest > 0 ? drawn(s.sums.received) / highest * bar_w : 0;
+        out.put("<g class=\"busy\"><title>");
+        put_text(out, s.address);
+        out.put(": ");
+        out.put_int(s.sums.sessions);
+        out.put(" sessions, ");
+        out.put_int(s.sums.sent);
+        out.put(" bytes sent, ");
+        out.put_int(s.sums.received);
+        out.put(" bytes received</title><text x=\"");
+        put_coordinate(out, name_w - 8);
+        out.put("\" y=\"");
+        put_coordinate(out, y + 15);
+        out.put("\" text-anchor=\"end\">");
+        put_text(out, s.address.substr(0, 28));
+        out.put("</text>");
+        for (const auto& [part, from, w] :
+             {std::tuple{"sent", 0.0, sent}, std::tuple{"received", sent, received}}) {
+            out.put("<rect class=\"");
+            out.put(part);
+            out.put("\" x=\"");
+            put_coordinate(out, name_w + from);
+            out.put("\" y=\"");
+            put_coordinate(out, y + 3);
+            out.put("\" width=\"");
+            put_coordinate(out, w);
+            out.put("\" height=\"16\"/>");
+        }
+        out.put("</g>\n");
+    }
+    out.put("</svg>\n");
+}

@@ -4,6 +4,7 @@
 
 #include "report/writer.h"
 #include "stats/groups.h"
+#include "stats/stats.h"
 
 #include <string_view>
 #include <vector>
@@ -12,3 +13,8 @@
 // name the groups by line. Each bar's exact figures are in its title.
 void print_chart(Writer& out, const std::vector<Group>& groups, GroupUnit unit,
                  const std::vector<std::string_view>& line_names);
+
+// Prints, where there are any systems, the chart of the busiest: a bar
+// across for each, sent and received stacked, the most traffic first, with
+// their exact figures in each bar's title.
+void print_busiest_chart(Writer& out, const SystemTable& busiest);

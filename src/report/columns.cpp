@@ -176,11 +176,3 @@ char* format_clock(char* p, int hour, int minute, int second)
     return put_two_digits(p, static_cast<unsigned>(second));
 }
 
-std::int64_t divide_rate(std::int64_t bytes, std::int64_t seconds)
-{
-    if (seconds == 0)
-        return 0;
-    if (seconds == -1)
-        return static_cast<std::int64_t>(0 - as_unsigned(bytes));
-    return bytes / seconds;
-}

@@ -70,6 +70,3 @@ char* format_date(char* p, std::int64_t day);
 // A time of day as "hh:mm:ss"; 8 bytes.
 char* format_clock(char* p, int hour, int minute, int second);
 
-// bytes / seconds truncated toward zero; 0 for no time, and the one
-// quotient beyond 64 bits wraps to the smallest value.
-std::int64_t divide_rate(std::int64_t bytes, std::int64_t seconds);

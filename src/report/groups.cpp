@@ -73,7 +73,8 @@ std::string_view group_label(const Group& g, GroupUnit unit,
 }
 
 void print_groups(Writer& out, const std::vector<Group>& rows, GroupUnit unit,
-                  const std::vector<std::string_view>& line_names, std::uint64_t session_count)
+                  const std::vector<std::string_view>& line_names, std::uint64_t session_count,
+                  const std::optional<RowsCut>& cut)
 {
     print_sums_heading(out, unit == GroupUnit::line ? "Line" : "Period");
     Sums totals;
@@ -82,5 +83,7 @@ void print_groups(Writer& out, const std::vector<Group>& rows, GroupUnit unit,
         print_sums_row(out, group_label(g, unit, line_names, label), g.sums);
         add_sums(totals, g.sums);
     }
-    print_sums_totals(out, rows.size(), unit_word(unit), session_count, totals);
+    std::uint64_t count = rows.size();
+    print_sums_others(out, cut, unit_word(unit), count, totals);
+    print_sums_totals(out, count, unit_word(unit), session_count, totals);
 }

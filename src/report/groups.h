@@ -4,8 +4,10 @@
 
 #include "report/writer.h"
 #include "stats/groups.h"
+#include "stats/order.h"
 
 #include <cstdint>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -21,4 +23,5 @@ std::string_view group_label(const Group& g, GroupUnit unit,
 // Prints the groups, one row each in the summary's columns, and the totals
 // line with the number of rows in the unit's word.
 void print_groups(Writer& out, const std::vector<Group>& rows, GroupUnit unit,
-                  const std::vector<std::string_view>& line_names, std::uint64_t session_count);
+                  const std::vector<std::string_view>& line_names, std::uint64_t session_count,
+                  const std::optional<RowsCut>& cut = std::nullopt);

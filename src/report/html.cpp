@@ -8,7 +8,7 @@
 #include "report/chart.h"
 #include "report/columns.h"
 #include "report/page_text.h"
-#include "report/rates.h"
+#include "stats/rates.h"
 #include "report/sums_columns.h"
 #include "time/local_time.h"
 
@@ -150,6 +150,14 @@ void put_sums_cells(Writer& out, const SumsRow& row)
     out.put("</tr>\n");
 }
 
+// The first cell of the row of the systems that a top count cut.
+void put_others_cell(Writer& out, std::uint64_t rows)
+{
+    out.put("<tr class=\"others\"><td class=\"text\">Others: ");
+    out.put_int(static_cast<std::int64_t>(rows));
+    out.put(rows == 1 ? " system</td>" : " systems</td>");
+}
+
 void print_systems(Writer& out, const Tally& tally)
 {
     out.put("<h2>Systems</h2>\n<table id=\"systems\"><thead><tr><th class=\"text\">Address</th>");
@@ -162,6 +170,12 @@ void print_systems(Writer& out, const Tally& tally)
         out.put("</td>");
         put_sums_cells(out, {sys.sums, sys.sums.sessions, rate_of(sys.sums)});
         add_system(totals, sys);
+    }
+    if (const auto& cut = tally.systems_cut; cut && cut->rows > 0) {
+        put_others_cell(out, cut->rows);
+        put_sums_cells(out, {cut->sums, cut->sessions, totals_rate(cut->sums)});
+        totals.systems += cut->rows;
+        add_sums(totals.sums, cut->sums);
     }
     out.put("</tbody>\n<tfoot><tr><td class=\"text\">Total: ");
     out.put_int(static_cast<std::int64_t>(totals.systems));
@@ -180,7 +194,7 @@ void put_call_time(Writer& out, LocalTimeCache& clock, const std::optional<std::
     out.put("</td>");
 }
 
-void print_calls_table(Writer& out, const CallSums& calls)
+void print_calls_table(Writer& out, const CallSums& calls, const std::optional<RowsCut>& cut)
 {
     out.put("<h2>Calls</h2>\n<p class=\"meta\">Every line of the period is a call, also one of no "
             "time online; a call failed when it carries an error number or lasted no time. "
@@ -204,8 +218,16 @@ void print_calls_table(Writer& out, const CallSums& calls)
             put_cell(out, "-");
         out.put(no_good ? "<td class=\"text\">no good call</td></tr>\n" : "<td></td></tr>\n");
     }
+    std::uint64_t rows = calls.systems.size();
+    if (cut && cut->rows > 0) {
+        put_others_cell(out, cut->rows);
+        put_number_cell(out, static_cast<std::int64_t>(cut->calls));
+        put_number_cell(out, static_cast<std::int64_t>(cut->failed));
+        out.put("<td></td><td></td><td></td><td></td></tr>\n");
+        rows += cut->rows;
+    }
     out.put("</tbody>\n<tfoot><tr><td class=\"text\">Total: ");
-    out.put_int(static_cast<std::int64_t>(calls.systems.size()));
+    out.put_int(static_cast<std::int64_t>(rows));
     out.put(" systems</td>");
     put_number_cell(out, static_cast<std::int64_t>(calls.calls));
     put_number_cell(out, static_cast<std::int64_t>(calls.failed));
@@ -295,8 +317,9 @@ void print_html(Writer& out, const ReportHead& head, const Tally& tally, const S
     put_text(out, head.version);
     out.put("</p>\n</header>\n<main>\n");
     print_chart(out, tally.groups, tally.unit, *head.line_names);
+    print_busiest_chart(out, tally.busiest);
     print_systems(out, tally);
-    print_calls_table(out, tally.calls);
+    print_calls_table(out, tally.calls, tally.calls_cut);
     print_log(out, tally, tables);
     out.put("</main>\n</body>\n</html>\n");
 }

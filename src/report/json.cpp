@@ -4,7 +4,7 @@
 #include "report/columns.h"
 #include "report/groups.h"
 #include "time/local_time.h"
-#include "report/rates.h"
+#include "stats/rates.h"
 #include "report/sums_columns.h"
 
 #include <cstring>
@@ -57,6 +57,42 @@ void put_sums(Writer& out, const SumsRow& row)
         else
             out.put_int(column_value(row, i));
     }
+}
+
+// "],\n", the member "others" where a top count was given: null where it
+// cut nothing, else the count of the rows cut, named count, and their sums
+// (with sums) or their calls; then "totals" up to its first member's
+// value. Adds the rows cut into rows and totals.
+void put_others_and_totals(Writer& out, const std::optional<RowsCut>& cut, std::string_view count,
+                           bool sums, std::uint64_t& rows, Sums& totals)
+{
+    out.put("],\n");
+    if (cut) {
+        out.put("\"others\": ");
+        if (cut->rows == 0) {
+            out.put("null");
+        } else {
+            out.put("{\"");
+            out.put(count);
+            out.put("\": ");
+            out.put_uint(cut->rows, 1);
+            if (sums) {
+                put_sums(out, {cut->sums, cut->sessions, totals_rate(cut->sums)});
+            } else {
+                put_key(out, "calls");
+                out.put_uint(cut->calls, 1);
+                put_key(out, "failed");
+                out.put_uint(cut->failed, 1);
+            }
+            out.put('}');
+            rows += cut->rows;
+            add_sums(totals, cut->sums);
+        }
+        out.put(",\n");
+    }
+    out.put("\"totals\": {\"");
+    out.put(count);
+    out.put("\": ");
 }
 
 // A bound of the window, or null where it is open.
@@ -171,7 +207,8 @@ void put_start(Writer& out, LocalTimeCache& clock, const std::optional<std::int6
 } // namespace
 
 void print_json(Writer& out, const ReportHead& head, const SystemTable& systems,
-                std::uint64_t session_count, const SessionTables* sessions)
+                std::uint64_t session_count, const SessionTables* sessions,
+                const std::optional<RowsCut>& cut)
 {
     put_head(out, head);
     out.put("\"systems\": [\n");
@@ -184,7 +221,7 @@ void print_json(Writer& out, const ReportHead& head, const SystemTable& systems,
         put_sums(out, {sys.sums, sys.sums.sessions, rate_of(sys.sums)});
         out.put(i + 1 < systems.size() ? "},\n" : "}\n");
     }
-    out.put("],\n\"totals\": {\"systems\": ");
+    put_others_and_totals(out, cut, "systems", true, totals.systems, totals.sums);
     out.put_uint(totals.systems, 1);
     put_sums(out, {totals.sums, session_count, totals_rate(totals.sums)});
     out.put("},\n");
@@ -205,7 +242,7 @@ void print_json(Writer& out, const ReportHead& head, const SystemTable& systems,
 }
 
 void print_json_groups(Writer& out, const ReportHead& head, const std::vector<Group>& rows,
-                       GroupUnit unit, std::uint64_t session_count)
+                       GroupUnit unit, std::uint64_t session_count, const std::optional<RowsCut>& cut)
 {
     put_head(out, head);
     out.put("\"groups\": [\n");
@@ -223,14 +260,16 @@ void print_json_groups(Writer& out, const ReportHead& head, const std::vector<Gr
         put_sums(out, {g.sums, g.sums.sessions, rate_of(g.sums)});
         out.put(i + 1 < rows.size() ? "},\n" : "}\n");
     }
-    out.put("],\n\"totals\": {\"groups\": ");
-    out.put_uint(rows.size(), 1);
+    std::uint64_t count = rows.size();
+    put_others_and_totals(out, cut, "groups", true, count, totals);
+    out.put_uint(count, 1);
     put_sums(out, {totals, session_count, totals_rate(totals)});
     out.put("},\n");
     put_tail(out, head);
 }
 
-void print_json_calls(Writer& out, const ReportHead& head, const CallSums& calls)
+void print_json_calls(Writer& out, const ReportHead& head, const CallSums& calls,
+                      const std::optional<RowsCut>& cut)
 {
     const std::vector<CallStats>& systems = calls.systems;
     put_head(out, head);
@@ -257,8 +296,10 @@ void print_json_calls(Writer& out, const ReportHead& head, const CallSums& calls
             out.put("null");
         out.put(i + 1 < systems.size() ? "},\n" : "}\n");
     }
-    out.put("],\n\"totals\": {\"systems\": ");
-    out.put_uint(systems.size(), 1);
+    std::uint64_t count = systems.size();
+    Sums no_sums;
+    put_others_and_totals(out, cut, "systems", false, count, no_sums);
+    out.put_uint(count, 1);
     put_key(out, "calls");
     out.put_uint(calls.calls, 1);
     put_key(out, "failed");

@@ -16,17 +16,17 @@ void print_json_view(Writer& out, View view, const ReportHead& head, const Tally
 {
     switch (view) {
     case View::groups:
-        print_json_groups(out, head, tally.groups, tally.unit, tally.session_count);
+        print_json_groups(out, head, tally.groups, tally.unit, tally.session_count, tally.groups_cut);
         break;
     case View::calls:
-        print_json_calls(out, head, tally.calls);
+        print_json_calls(out, head, tally.calls, tally.calls_cut);
         break;
     case View::report:
-        print_json(out, head, tally.systems, tally.session_count, &tables);
+        print_json(out, head, tally.systems, tally.session_count, &tables, tally.systems_cut);
         break;
     case View::summary:
     case View::page:
-        print_json(out, head, tally.systems, tally.session_count, nullptr);
+        print_json(out, head, tally.systems, tally.session_count, nullptr, tally.systems_cut);
         break;
     }
 }
@@ -37,21 +37,22 @@ void print_text_view(Writer& out, View view, const ReportHead& head, const Tally
 {
     switch (view) {
     case View::groups:
-        print_groups(out, tally.groups, tally.unit, *head.line_names, tally.session_count);
+        print_groups(out, tally.groups, tally.unit, *head.line_names, tally.session_count,
+                     tally.groups_cut);
         break;
     case View::calls:
-        print_calls(out, tally.calls);
+        print_calls(out, tally.calls, tally.calls_cut);
         break;
     case View::report: {
         // The log's room first: nothing is put out before it is had.
         LogRoom room = log_room(tables, head.threads);
-        print_summary(out, tally.systems, tally.session_count, true);
+        print_summary(out, tally.systems, tally.session_count, true, tally.systems_cut);
         print_session_log(out, tables, head.version, head.full_time, &room);
         break;
     }
     case View::summary:
     case View::page:
-        print_summary(out, tally.systems, tally.session_count, false);
+        print_summary(out, tally.systems, tally.session_count, false, tally.systems_cut);
         break;
     }
 }

@@ -3,7 +3,7 @@
 
 #include "history/workers.h"
 #include "report/columns.h"
-#include "report/rates.h"
+#include "stats/rates.h"
 #include "time/local_time.h"
 
 #include <algorithm>

@@ -3,7 +3,7 @@
 
 #include "history/look_ahead.h"
 #include "report/columns.h"
-#include "report/rates.h"
+#include "stats/rates.h"
 #include "report/sums_columns.h"
 
 namespace {
@@ -47,6 +47,17 @@ void print_row(Writer& out, std::string_view label, const Sums& sums)
     print_sums_columns(out, {sums, sums.sessions, rate_of(sums)});
 }
 
+// "Total: " or "Others " and the rows counted in the unit's word, 15
+// columns and a blank.
+void print_rows_label(Writer& out, std::string_view word, std::uint64_t rows, std::string_view unit)
+{
+    out.put(word);
+    out.put_uint(rows, 3);
+    out.put(' ');
+    out.put(unit);
+    out.put(' ');
+}
+
 } // namespace
 
 void print_sums_heading(Writer& out, std::string_view first_column)
@@ -61,20 +72,27 @@ void print_sums_row(Writer& out, std::string_view label, const Sums& sums)
     print_row(out, label, sums);
 }
 
+void print_sums_others(Writer& out, const std::optional<RowsCut>& cut, std::string_view unit,
+                       std::uint64_t& rows, Sums& totals)
+{
+    if (!cut || cut->rows == 0)
+        return;
+    print_rows_label(out, "Others ", cut->rows, unit);
+    print_sums_columns(out, {cut->sums, cut->sessions, totals_rate(cut->sums)});
+    rows += cut->rows;
+    add_sums(totals, cut->sums);
+}
+
 void print_sums_totals(Writer& out, std::uint64_t rows, std::string_view unit,
                        std::uint64_t session_count, const Sums& totals)
 {
     out.put(rule);
-    out.put("Total: ");
-    out.put_uint(rows, 3);
-    out.put(' ');
-    out.put(unit);
-    out.put(' ');
+    print_rows_label(out, "Total: ", rows, unit);
     print_sums_columns(out, {totals, session_count, totals_rate(totals)});
 }
 
 void print_summary(Writer& out, const SystemTable& systems, std::uint64_t session_count,
-                   bool blank_line_after)
+                   bool blank_line_after, const std::optional<RowsCut>& cut)
 {
     out.put(heading);
     out.put(rule);
@@ -87,6 +105,7 @@ void print_summary(Writer& out, const SystemTable& systems, std::uint64_t sessio
             print_row(out, sys.address, sys.sums);
             add_system(totals, sys);
         });
+    print_sums_others(out, cut, "sys.", totals.systems, totals.sums);
     print_sums_totals(out, totals.systems, "sys.", session_count, totals.sums);
     if (blank_line_after)
         out.put('\n');

@@ -55,7 +55,51 @@ void drop_unkept(std::vector<Row>& rows, const SessionTable& table)
     rows.resize(out);
 }
 
+// Orders the rows of each table of the view by the plan's key, and keeps
+// the plan's top count of them.
+void rank_rows(Tally& t, const TallyPlan& plan)
+{
+    const bool systems = plan.view != View::groups && plan.view != View::calls;
+    const bool calls = plan.view == View::calls || plan.view == View::page;
+    if (plan.view == View::page)
+        t.busiest = busiest_systems(t.systems, 10);
+    if (systems) {
+        order_systems(t.systems, plan.sort);
+        if (plan.top)
+            t.systems_cut = cut_systems(t.systems, *plan.top);
+    }
+    if (calls) {
+        order_calls(t.calls.systems, plan.sort);
+        if (plan.top)
+            t.calls_cut = cut_calls(t.calls.systems, *plan.top);
+    }
+    if (plan.view == View::groups) {
+        order_groups(t.groups, plan.sort);
+        if (plan.top)
+            t.groups_cut = cut_groups(t.groups, *plan.top);
+    }
+}
+
 } // namespace
+
+std::vector<SortKeyName> sort_keys(View view)
+{
+    switch (view) {
+    case View::groups:
+        return {std::begin(group_keys), std::end(group_keys)};
+    case View::calls:
+        return {std::begin(call_keys), std::end(call_keys)};
+    case View::page: {
+        std::vector<SortKeyName> keys(std::begin(system_keys), std::end(system_keys));
+        keys.insert(keys.end(), std::begin(call_keys) + 1, std::end(call_keys));
+        return keys;
+    }
+    case View::report:
+    case View::summary:
+        break;
+    }
+    return {std::begin(system_keys), std::end(system_keys)};
+}
 
 bool keeps_zero_online(View view)
 {
@@ -159,5 +203,6 @@ Tally finish_tally(PartTally&& joined, const TallyPlan& plan,
         break;
     }
     }
+    rank_rows(t, plan);
     return t;
 }

@@ -8,6 +8,7 @@
 #include "stats/calls.h"
 #include "stats/group_unit.h"
 #include "stats/groups.h"
+#include "stats/order.h"
 #include "stats/page.h"
 #include "stats/stats.h"
 #include "time/period.h"
@@ -26,7 +27,14 @@ struct TallyPlan {
     View view = View::report;
     std::optional<GroupUnit> unit; // the unit of the groups, where given
     std::optional<Period> period;  // the period reported; none for the whole file
+    SortKey sort = SortKey::own;   // the order of the tables' rows
+    std::optional<std::uint64_t> top; // the rows kept of each table, where given
 };
+
+// The sort keys of a view, its own order first: the summary's for the
+// report and the summary, the groups', the calls', or for the page the
+// summary's and then the calls' own.
+std::vector<SortKeyName> sort_keys(View view);
 
 // Whether the view's reader keeps the lines of no time online: the views
 // that count calls.
@@ -60,6 +68,9 @@ struct Tally {
     CallSums calls;            // the systems in address order
     std::uint64_t session_count = 0;
     bool log_kept = true; // the page's log: every session of the period is in the tables
+    // Where a top count was given: the rows it cut from each table.
+    std::optional<RowsCut> systems_cut, groups_cut, calls_cut;
+    SystemTable busiest; // the page's ten systems with the most traffic
 };
 
 // The rows of the view from the joined parts; line_names, the selected

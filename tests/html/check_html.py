@@ -105,26 +105,48 @@ def check_page(name, zone, args):
     doc = parse(page)
     check_tree(doc)
     unit = by_id(doc, "chart").get("aria-label").split()[-1]
-    plain = [a for a in args if not a.startswith("--by=")]
-    # The systems.
-    summary = json.loads(run(["--json", "--summary"] + plain, zone))
+    plain = [a for a in args if not a.startswith("--by=") and not a.startswith("--sort=")]
+    sort = [a for a in args if a.startswith("--sort=")]
+    call_keys = ["--sort=calls", "--sort=failed", "--sort=last_call", "--sort=last_good"]
+    system_sort = [a for a in sort if a not in call_keys]
+    calls_sort = [a for a in sort if a in call_keys]
+    uncut = [a for a in plain if not a.startswith("--top=")]
+    # The systems, in the order of the summary of the same key and top
+    # count, the row of the systems cut last.
+    summary = json.loads(run(["--json", "--summary"] + system_sort + plain, zone))
+    trs = rows(by_id(doc, "systems"), "tbody")
     got = [(text_of(r[0]), int(text_of(r[1])), exact_bytes(r[7]), exact_bytes(r[8]), exact_bytes(r[9]))
-           for r in (list(tr) for tr in rows(by_id(doc, "systems"), "tbody"))]
+           for r in (list(tr) for tr in trs if tr.get("class") != "others")]
     want = [(s["address"], s["sessions"], s["traffic"], s["sent"], s["received"])
             for s in summary["systems"]]
     assert [g[1:] for g in got] == [w[1:] for w in want], "systems: %r %r" % (got, want)
+    others = [list(tr) for tr in trs if tr.get("class") == "others"]
+    if summary.get("others"):
+        o = summary["others"]
+        assert len(others) == 1 and (int(text_of(others[0][1])), exact_bytes(others[0][7])) == (
+            o["sessions"], o["traffic"]), "the row of the systems cut"
+        assert text_of(others[0][0]).split()[1] == str(o["systems"])
+    else:
+        assert not others, "a row of systems cut where none were"
     foot = list(rows(by_id(doc, "systems"), "tfoot")[0])
     t = summary["totals"]
     assert (int(text_of(foot[1])), exact_bytes(foot[7])) == (t["sessions"], t["traffic"]), "totals"
+    # The ten systems with the most traffic, whatever the key and the top.
+    every = json.loads(run(["--json", "--summary", "--sort=traffic", "--top=10"] + uncut, zone))
+    busiest = by_id(doc, "busiest")
+    got = [] if busiest is None else [
+        (int(t.split(": ")[-1].split(", ")[1].split()[0]), int(t.split(", ")[-1].split()[0]))
+        for t in (g.find(SVG + "title").text for g in busiest.iter(SVG + "g"))]
+    assert got == [(s["sent"], s["received"]) for s in every["systems"]], "busiest: %r" % got
     # The chart, bar by bar.
-    groups = json.loads(run(["--json", "--by=" + unit] + plain, zone))
+    groups = json.loads(run(["--json", "--by=" + unit] + uncut, zone))
     bars = bar_titles(doc)
     assert [(b[0], b[1], b[2], b[3]) for b in bars] == [
         (g["group"], g["sessions"], g["sent"], g["received"]) for g in groups["groups"]], "bars"
     assert all((b[4] == 2) == (b[1] > 0) for b in bars), "an empty group is a gap"
     # The calls.
-    calls = json.loads(run(["--json", "--calls"] + plain, zone))
-    trs = rows(by_id(doc, "calls"), "tbody")
+    calls = json.loads(run(["--json", "--calls"] + calls_sort + plain, zone))
+    trs = [tr for tr in rows(by_id(doc, "calls"), "tbody") if tr.get("class") != "others"]
     got = [(int(text_of(r[1])), int(text_of(r[2])), "no-good" in (tr.get("class") or ""))
            for tr, r in ((tr, list(tr)) for tr in trs)]
     want = [(c["calls"], c["failed"], c["last_good"] is None) for c in calls["calls"]]
@@ -178,6 +200,9 @@ PAGES = [
     ("hostile addresses", "UTC", ["-a", "tcpip", hostile]),
     ("one net", "Europe/Berlin", ["--address=2:5020/*", "-a", "tcpip", example]),
     ("every line, hostile patterns", "UTC", ["--address=<b>*,2:*", "-a", "*", example]),
+    ("sorted by traffic, top three", "UTC", ["--sort=traffic", "--top=3", "-a", "tcpip", example]),
+    ("calls by the latest good one, top two", "UTC", ["--sort=last_good", "--top=2", "-a", "tcpip", example]),
+    ("top past the rows", "UTC", ["--top=50", "-a", "tcpip", example]),
 ]
 for name, zone, args in PAGES:
     check(name, lambda: check_page(name, zone, args))
@@ -290,9 +315,9 @@ def render(name, zone, args, bars, systems):
         f.write(run(["--html"] + args, zone))
     dom = parse(chromium(["--dump-dom", "file://" + page]).stdout)
     headings = [text_of(h) for h in dom.iter(NS + "h2")]
-    assert headings[1:] == ["Systems", "Calls", "Sessions"], headings
+    assert headings[1:] == (["Most traffic"] if systems else []) + ["Systems", "Calls", "Sessions"], headings
     assert headings[0].startswith("Traffic by "), headings
-    drawn = [g for g in dom.iter(SVG + "g") if g.findall(SVG + "rect")]
+    drawn = [g for g in by_id(dom, "chart").iter(SVG + "g") if g.findall(SVG + "rect")]
     assert len(drawn) == bars, "%d bars, not %d" % (len(drawn), bars)
     assert len(rows(by_id(dom, "systems"), "tbody")) == systems
     shot = os.path.join(keep or work, name.replace(" ", "-") + ".png")

@@ -322,5 +322,36 @@ for zone, history, patterns in [("Europe/Berlin", example, "2:5020/*"),
         failed += 1
         print("FAIL %s: %s" % (name, e))
     filtered += 1
-print("%d passed, %d failed" % (len(CASES) + round_trips + filtered - failed, failed))
+# Sorted and cut: the rows kept are the first of the whole table in the
+# key's order, ties in the table's own order, and with the row of the rows
+# cut they add up to the totals.
+ranked = 0
+for zone, history, view, rows_of, key in [
+        ("UTC", example, ["--summary"], "systems", "traffic"),
+        ("UTC", example, ["--summary"], "systems", "sessions"),
+        ("Europe/Berlin", example, ["--by=hour"], "groups", "received"),
+        ("UTC", os.path.join(inputs, "calls.hist"), ["--calls"], "calls", "failed")]:
+    env = dict(os.environ, TZ=zone, LC_ALL="C")
+    name = "%s %s --sort=%s --top=2" % (zone, " ".join(view), key)
+
+    def doc_of(*args):
+        return json.loads(subprocess.run([qelmar, "--json", "-a"] + view + list(args) + ["tcpip", history],
+                                         env=env, capture_output=True, check=True).stdout)
+    try:
+        whole, top = doc_of(), doc_of("--sort=" + key, "--top=2")
+        want = sorted(whole[rows_of], key=lambda r: -r[key])
+        assert top[rows_of] == want[:2], "the rows kept"
+        assert top["totals"] == whole["totals"], "the totals"
+        cut = want[2:]
+        count = "groups" if rows_of == "groups" else "systems"
+        assert top["others"][count] == len(cut)
+        for k in (["calls", "failed"] if rows_of == "calls" else ["sessions", "online", "sent", "received"]):
+            assert top["others"][k] == sum(r[k] for r in cut), k
+        assert "others" not in whole and doc_of("--top=1000")["others"] is None
+        print("ok   %s" % name)
+    except (AssertionError, KeyError, ValueError, TypeError, subprocess.CalledProcessError) as e:
+        failed += 1
+        print("FAIL %s: %s" % (name, e))
+    ranked += 1
+print("%d passed, %d failed" % (len(CASES) + round_trips + filtered + ranked - failed, failed))
 sys.exit(1 if failed else 0)

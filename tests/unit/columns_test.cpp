@@ -1,3 +1,4 @@
+#include "history/numbers.h"
 #include "report/columns.h"
 
 #include "render.h"

@@ -108,6 +108,12 @@ std::string rows_of(const Tally& t)
         out += std::string(c.address) + " " + std::to_string(c.calls) + " " + std::to_string(c.failed) +
                " " + std::to_string(c.last_call.value_or(-1)) + " " +
                std::to_string(c.last_good.value_or(-1)) + " " + std::to_string(c.last_error) + "\n";
+    for (const auto* cut : {&t.systems_cut, &t.groups_cut, &t.calls_cut})
+        if (*cut)
+            out += "cut " + std::to_string((*cut)->rows) + " " + std::to_string((*cut)->sessions) + " " +
+                   std::to_string((*cut)->sums.sent) + " " + std::to_string((*cut)->calls) + "\n";
+    for (const SystemStats& s : t.busiest)
+        out += "busy " + std::string(s.address) + "\n";
     return out + "calls " + std::to_string(t.calls.calls) + " failed " + std::to_string(t.calls.failed);
 }
 
@@ -171,12 +177,23 @@ TEST(finish_tally, parts_joined_in_order_give_the_rows_of_one)
     const std::vector<Line> lines = history_lines();
     const std::vector<std::string_view> names = {"tcpip", "ttyS1"};
     const Period period{1774652400, 1774652400 + 40 * day};
+    const auto o = SortKey::own;
+    const std::optional<std::uint64_t> all;
     const TallyPlan plans[] = {
-        {View::report, std::nullopt, std::nullopt},   {View::summary, std::nullopt, period},
-        {View::groups, GroupUnit::hour, period},      {View::groups, GroupUnit::week, std::nullopt},
-        {View::groups, GroupUnit::line, std::nullopt}, {View::calls, std::nullopt, std::nullopt},
-        {View::page, std::nullopt, std::nullopt},     {View::page, std::nullopt, Period{1774652400, 1774652400 + day}},
-        {View::page, GroupUnit::month, period},
+        {View::report, std::nullopt, std::nullopt, o, all},
+        {View::summary, std::nullopt, period, o, all},
+        {View::groups, GroupUnit::hour, period, o, all},
+        {View::groups, GroupUnit::week, std::nullopt, o, all},
+        {View::groups, GroupUnit::line, std::nullopt, o, all},
+        {View::calls, std::nullopt, std::nullopt, o, all},
+        {View::page, std::nullopt, std::nullopt, o, all},
+        {View::page, std::nullopt, Period{1774652400, 1774652400 + day}, o, all},
+        {View::page, GroupUnit::month, period, o, all},
+        // Sorted and cut: the order and the rows cut come after the join.
+        {View::summary, std::nullopt, std::nullopt, SortKey::traffic, 2},
+        {View::groups, GroupUnit::day, std::nullopt, SortKey::sessions, 3},
+        {View::calls, std::nullopt, std::nullopt, SortKey::last_good, 1},
+        {View::page, std::nullopt, std::nullopt, SortKey::failed, 2},
     };
     for (const TallyPlan& plan : plans) {
         // Five parts, one of a single line and one empty.

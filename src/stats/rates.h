@@ -4,7 +4,6 @@
 
 #include "history/numbers.h"
 #include "history/session_table.h"
-#include "report/columns.h"
 #include "stats/stats.h"
 
 #include <cstdint>
