@@ -7,6 +7,7 @@
 
 #include "app/when.h"
 #include "stats/order.h"
+#include "report/shown_text.h"
 #include "report/writer.h"
 
 #include <charconv>
@@ -243,4 +244,44 @@ void print_unmatched_addresses(int fd, const Selection& sel, const ReadNotes& no
                                       : "No address of the file matches '",
                         sel.address_patterns[i], "'.\n");
     notices.flush();
+}
+
+void print_failed_calls(int fd, const FailedCalls& calls, bool terminal)
+{
+    if (calls.failed == 0)
+        return;
+    std::uint64_t no_good = 0;
+    for (const CallReach& c : calls.systems)
+        if (!c.good)
+            ++no_good;
+    char failed[24], all[24], systems[24];
+    MessageBuffer notice{fd, {}};
+    notice.add("Failed calls: ", decimal(failed, calls.failed), " of ");
+    notice.add(decimal(all, calls.calls), no_good == 0 ? "." : "; no good call from ", {});
+    if (no_good > 0)
+        notice.add(decimal(systems, no_good), no_good == 1 ? " system." : " systems.", {});
+    notice.add("\n", {}, {});
+    if (no_good == 0) {
+        notice.flush();
+        return;
+    }
+    constexpr std::uint64_t named = 20;
+    std::uint64_t listed = 0;
+    for (const CallReach& c : calls.systems) {
+        if (c.good)
+            continue;
+        if (listed == named)
+            break;
+        notice.add(listed == 0 ? "No good call from: " : ", ", {}, {});
+        if (terminal)
+            for_each_shown(c.address, [&](std::string_view piece) { notice.add(piece, {}, {}); });
+        else
+            notice.add(c.address, {}, {});
+        ++listed;
+    }
+    char more[24];
+    if (no_good > named)
+        notice.add(" and ", decimal(more, no_good - named), " more");
+    notice.add(".\n", {}, {});
+    notice.flush();
 }

@@ -6,6 +6,7 @@
 #include "history/reader.h"
 #include "history/selection.h"
 #include "report/writer.h"
+#include "stats/calls.h"
 
 #include <cstdint>
 #include <string_view>
@@ -40,3 +41,8 @@ void print_unnamed_lines(int fd, const Selection& sel, const ReadNotes& notes, b
 // the file (or files) matches.
 void print_unmatched_addresses(int fd, const Selection& sel, const ReadNotes& notes,
                                bool several_files);
+
+// Tells how many of the calls failed, where any did, and which systems had
+// no good call, the first 20 of them by address; on a terminal, control
+// bytes of the addresses show as '?'.
+void print_failed_calls(int fd, const FailedCalls& calls, bool terminal);

@@ -81,13 +81,17 @@ bool open_histories(const RunOptions& opts, HistoryFiles& files, int err_fd)
 }
 
 // Writes out the report, then the notices. Returns the exit status.
-int finish(Writer& out, int err_fd, const Selection& sel, const ReadNotes& notes, bool several_files)
+int finish(Writer& out, int err_fd, const Selection& sel, const Collected& collected,
+           bool several_files, bool failures)
 {
+    const ReadNotes& notes = collected.notes;
     const bool written = out.flush();
     if (notes.skipped > 0)
         print_skipped(err_fd, notes.skipped);
     print_unnamed_lines(err_fd, sel, notes, several_files);
     print_unmatched_addresses(err_fd, sel, notes, several_files);
+    if (failures)
+        print_failed_calls(err_fd, collected.tally.failed_calls, ::isatty(err_fd) == 1);
     return written_status(written, err_fd);
 }
 
@@ -131,11 +135,13 @@ int run(int argc, const char* const* argv, int out_fd, int err_fd, Clock clock)
     if (!open_histories(opts, files, err_fd))
         return 1;
 
-    const TallyPlan plan{view_of(opts), opts.by,
+    const View view = view_of(opts);
+    const Form form = form_of(opts);
+    const TallyPlan plan{view, opts.by,
                          reported_period(opts.period, opts.scope == ReportScope::all, first, second),
-                         opts.sort, opts.top};
+                         opts.sort, opts.top, tells_failures(view, form)};
     Selection sel = selection_of(opts.line_name, plan.period);
-    sel.keep_zero_online = keeps_zero_online(plan.view);
+    sel.zero_online = zero_online_of(plan);
     sel.address_patterns = opts.address_patterns;
     Collected collected;
     if (!collect(files, opts.threads, plan, sel, collected, err_fd))
@@ -144,8 +150,8 @@ int run(int argc, const char* const* argv, int out_fd, int err_fd, Clock clock)
     const ReportHead head{version_text,   opts.line_name,        &opts.address_patterns,
                           plan.period,    &collected.line_names, collected.notes.skipped,
                           first,          opts.full_time,        opts.threads};
-    print_report(out, plan.view, form_of(opts), head, collected.tally, collected.tables);
-    return finish(out, err_fd, sel, collected.notes, files.fds.size() > 1);
+    print_report(out, view, form, head, collected.tally, collected.tables);
+    return finish(out, err_fd, sel, collected, files.fds.size() > 1, plan.failures);
 }
 
 void fail_out_of_memory()

@@ -50,7 +50,7 @@ template <class Fields>
         return LineVerdict::dropped;
     if (!fields.number(f.duration))
         return LineVerdict::incomplete;
-    if (f.duration == 0 && !sel.keep_zero_online)
+    if (f.duration == 0 && sel.zero_online == ZeroOnline::drop)
         return LineVerdict::dropped;
     // Written out, not looped: each field then has its own place once the
     // splitter is inlined.
@@ -58,7 +58,8 @@ template <class Fields>
     if (!fields.text(f.flags) || !fields.number(error) || !fields.number(sent[0]) ||
         !fields.number(sent[1]) || !fields.number(sent[2]) || !fields.number(received[0]) ||
         !fields.number(received[1]) || !fields.number(received[2]))
-        return LineVerdict::incomplete;
+        return f.duration == 0 && sel.zero_online == ZeroOnline::keep_whole ? LineVerdict::dropped
+                                                                            : LineVerdict::incomplete;
     // Only the low 32 bits of the error number count.
     f.error = static_cast<std::int32_t>(static_cast<std::uint32_t>(static_cast<std::uint64_t>(error)));
     f.sent = wrapping_add(wrapping_add(sent[0], sent[1]), sent[2]);

@@ -132,6 +132,10 @@ void file_session(LineHandling& h, const Pending& p)
     if (!h.sel.address_patterns.empty() && !address_kept(h, s.address, p.address))
         return;
     s.flags = intern(table.flags, p.flags);
+    if (h.sink.take_call != nullptr && !is_session(s)) {
+        h.sink.take_call(h.sink.context, table, s);
+        return;
+    }
     if (h.sink.take != nullptr)
         h.sink.take(h.sink.context, table, s);
     else

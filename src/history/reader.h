@@ -40,6 +40,9 @@ struct ReadNotes {
 struct SessionSink {
     void (*take)(void* context, const SessionTable& table, const Session& s) = nullptr;
     void* context = nullptr;
+    // Where set, takes the lines of no time online apart: the sessions go
+    // on to take, or to the table where take is not set.
+    void (*take_call)(void* context, const SessionTable& table, const Session& s) = nullptr;
 };
 
 // Reads fd to its end, first_bytes having been read from it already,

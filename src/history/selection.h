@@ -17,6 +17,13 @@ struct TimeWindow {
     std::int64_t to = 0;
 };
 
+// What the reader does with a line of no time online, a call that did not
+// connect: drops it, as the classic report does; keeps it, counting it
+// incomplete where it lacks fields, as a session would be; or keeps it
+// only where it is whole and else drops it, so that the classic count of
+// incomplete lines holds.
+enum class ZeroOnline { drop, keep, keep_whole };
+
 // The sessions of some lines, and, when there is a window, only those that
 // started in it.
 struct Selection {
@@ -33,9 +40,7 @@ struct Selection {
     // such a line is line_names.size() plus its place in found.
     std::vector<std::string_view> line_patterns;
     std::unique_ptr<FoundLines> found;
-    // Keep the lines of no time online: calls that did not connect, which
-    // are never sessions.
-    bool keep_zero_online = false;
+    ZeroOnline zero_online = ZeroOnline::drop;
     // Patterns of the remote addresses whose lines are kept; none: all.
     std::vector<std::string_view> address_patterns;
 };

@@ -176,3 +176,12 @@ char* format_clock(char* p, int hour, int minute, int second)
     return put_two_digits(p, static_cast<unsigned>(second));
 }
 
+
+char* format_offset(char* p, std::int64_t utc_offset)
+{
+    *p++ = utc_offset < 0 ? '-' : '+';
+    const std::int64_t east = utc_offset < 0 ? -utc_offset : utc_offset;
+    const auto seconds = static_cast<int>(east % 60);
+    p = format_clock(p, static_cast<int>(east / 3600), static_cast<int>(east % 3600 / 60), seconds);
+    return seconds == 0 ? p - 3 : p;
+}

@@ -70,3 +70,7 @@ char* format_date(char* p, std::int64_t day);
 // A time of day as "hh:mm:ss"; 8 bytes.
 char* format_clock(char* p, int hour, int minute, int second);
 
+// An offset from UTC, seconds east, as "+hh:mm", or "+hh:mm:ss" where it
+// has seconds; 9 bytes at most.
+char* format_offset(char* p, std::int64_t utc_offset);
+

@@ -119,12 +119,7 @@ void put_local_time(Writer& out, LocalTimeCache& clock, std::int64_t start)
     p = format_date(p, t.day);
     *p++ = 'T';
     p = format_clock(p, t.hour, t.minute, t.second);
-    *p++ = t.utc_offset < 0 ? '-' : '+';
-    const std::int64_t east = t.utc_offset < 0 ? -t.utc_offset : t.utc_offset;
-    const auto seconds = static_cast<int>(east % 60);
-    p = format_clock(p, static_cast<int>(east / 3600), static_cast<int>(east % 3600 / 60), seconds);
-    if (seconds == 0)
-        p -= 3; // no seconds
+    p = format_offset(p, t.utc_offset);
     *p++ = '"';
     out.commit(p);
 }

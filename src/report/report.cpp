@@ -74,3 +74,8 @@ void print_report(Writer& out, View view, Form form, const ReportHead& head, con
         break;
     }
 }
+
+bool tells_failures(View view, Form form)
+{
+    return form == Form::text && (view == View::report || view == View::summary);
+}

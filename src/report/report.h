@@ -15,3 +15,7 @@ enum class Form { text, json, html };
 // out, so that running out of memory leaves no half report.
 void print_report(Writer& out, View view, Form form, const ReportHead& head, const Tally& tally,
                   const SessionTables& tables);
+
+// Whether a notice of the failed calls follows the report: after the text
+// report and the text summary, which leave calls of no time online out.
+bool tells_failures(View view, Form form);

@@ -58,20 +58,8 @@ void print_rows_label(Writer& out, std::string_view word, std::uint64_t rows, st
     out.put(' ');
 }
 
-} // namespace
-
-void print_sums_heading(Writer& out, std::string_view first_column)
-{
-    out.put_field_left(first_column, 16);
-    out.put(heading.substr(16));
-    out.put(rule);
-}
-
-void print_sums_row(Writer& out, std::string_view label, const Sums& sums)
-{
-    print_row(out, label, sums);
-}
-
+// The row of the systems cut, where there are any, in the columns of the
+// totals line; adds them into rows and totals.
 void print_sums_others(Writer& out, const std::optional<RowsCut>& cut, std::string_view unit,
                        std::uint64_t& rows, Sums& totals)
 {
@@ -83,6 +71,7 @@ void print_sums_others(Writer& out, const std::optional<RowsCut>& cut, std::stri
     add_sums(totals, cut->sums);
 }
 
+// The rule and the totals line: the systems, the sessions, the sums.
 void print_sums_totals(Writer& out, std::uint64_t rows, std::string_view unit,
                        std::uint64_t session_count, const Sums& totals)
 {
@@ -90,6 +79,8 @@ void print_sums_totals(Writer& out, std::uint64_t rows, std::string_view unit,
     print_rows_label(out, "Total: ", rows, unit);
     print_sums_columns(out, {totals, session_count, totals_rate(totals)});
 }
+
+} // namespace
 
 void print_summary(Writer& out, const SystemTable& systems, std::uint64_t session_count,
                    bool blank_line_after, const std::optional<RowsCut>& cut)

@@ -67,3 +67,23 @@ void merge_calls(CallSums& sums, const CallSums& next)
     sums.calls += next.calls;
     sums.failed += next.failed;
 }
+
+FailedCalls failed_calls(const CallOutcomes& outcomes, const SessionTable& table,
+                         const std::vector<std::uint8_t>& kept)
+{
+    FailedCalls calls{outcomes.calls, outcomes.failed, {}};
+    for (std::uint32_t id = 0; id < table.addresses.count; ++id)
+        if (kept.empty() || (id < kept.size() && kept[id] != 0))
+            calls.systems.push_back({text_of(table.addresses, id), id < outcomes.good.size() && outcomes.good[id] != 0});
+    std::sort(calls.systems.begin(), calls.systems.end(),
+              [](const CallReach& a, const CallReach& b) { return a.address < b.address; });
+    return calls;
+}
+
+void merge_failed_calls(FailedCalls& calls, const FailedCalls& next)
+{
+    merge_by_address(calls.systems, next.systems,
+                     [](CallReach& c, const CallReach& more) { c.good = c.good || more.good; });
+    calls.calls += next.calls;
+    calls.failed += next.failed;
+}

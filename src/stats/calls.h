@@ -35,6 +35,50 @@ struct CallSums {
     std::uint64_t failed = 0;
 };
 
+// The calls where only their outcome matters, as they come: how many, how
+// many failed, and by address id whether some call of the system was good.
+struct CallOutcomes {
+    std::uint64_t calls = 0;
+    std::uint64_t failed = 0;
+    std::vector<std::uint8_t> good;
+};
+
+// Adds the outcome of the call s.
+inline void add_outcome(CallOutcomes& outcomes, const Session& s)
+{
+    ++outcomes.calls;
+    if (call_failed(s)) {
+        ++outcomes.failed;
+        return;
+    }
+    if (s.address >= outcomes.good.size())
+        outcomes.good.resize(s.address + 1, 0);
+    outcomes.good[s.address] = 1;
+}
+
+// A system that called, and whether some call of it was good.
+struct CallReach {
+    std::string_view address;
+    bool good = false;
+};
+
+// The outcome of the calls of a period: how many, how many failed, and
+// every system that called, in address order.
+struct FailedCalls {
+    std::uint64_t calls = 0;
+    std::uint64_t failed = 0;
+    std::vector<CallReach> systems;
+};
+
+// The failed calls of a part of a history: the outcomes of its calls, and
+// every system whose address table holds, where kept is empty or keeps it
+// (by address id), in address order.
+FailedCalls failed_calls(const CallOutcomes& outcomes, const SessionTable& table,
+                         const std::vector<std::uint8_t>& kept);
+
+// Joins the failed calls of the part that comes next into calls.
+void merge_failed_calls(FailedCalls& calls, const FailedCalls& next);
+
 // Adds the call s, whose texts are in table's pools, to its system.
 void add_call(CallSums& sums, const SessionTable& table, const Session& s);
 

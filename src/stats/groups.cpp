@@ -82,6 +82,21 @@ std::optional<Group> group_at(GroupUnit unit, std::int64_t t)
     return new_group(unit, key_of(unit, l), t);
 }
 
+// Whether the clock shows the hour of g twice: the second before it or the
+// second after it reads the same hour of the same day at another offset.
+bool shown_twice(const Group& g)
+{
+    if (!g.from || !g.to)
+        return false;
+    for (const std::int64_t t : {*g.from - 1, *g.to + 1}) {
+        LocalTime l;
+        if (convert_local_time(t, l) && l.day * 24 + l.hour == g.key.value &&
+            l.utc_offset != g.key.utc_offset)
+            return true;
+    }
+    return false;
+}
+
 // The time groups in time order, with the empty ones between where there
 // are at most max_group_rows, then the group of unknown times.
 std::vector<Group> time_rows(GroupSums&& sums)
@@ -121,6 +136,9 @@ std::vector<Group> time_rows(GroupSums&& sums)
     }
     if (!whole)
         rows = std::move(known);
+    if (sums.unit == GroupUnit::hour)
+        for (Group& g : rows)
+            g.repeated = shown_twice(g);
     if (unknown)
         rows.push_back(std::move(*unknown));
     return rows;

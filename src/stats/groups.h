@@ -40,6 +40,7 @@ struct Group {
     GroupKey key;
     std::optional<std::int64_t> from, to; // the first and last second of its whole span
     Sums sums;
+    bool repeated = false; // an hour that the clock shows twice, at two offsets
 };
 
 // The groups' sums as sessions come, without keeping the sessions.
@@ -72,7 +73,8 @@ void merge_groups(GroupSums& sums, const GroupSums& next);
 // The most rows a table of time groups lists with the empty ones between.
 inline constexpr std::size_t max_group_rows = 100000;
 
-// The rows of the table: time groups in time order, the empty ones between
+// The rows of the table: time groups in time order (an hour that the clock
+// shows twice marked as repeated), the empty ones between
 // the first and the last too where that makes at most max_group_rows, then
 // one for starts that the host cannot convert, if any; or a row for each
 // line named (empty names aside) in byte order, a row of zeros for a line

@@ -1,6 +1,8 @@
 // stats.cpp - the totals of each remote system, and their order.
 #include "stats/stats.h"
 
+#include "stats/calls.h"
+
 #include "history/numbers.h"
 
 #include <algorithm>
@@ -55,7 +57,7 @@ void add_session(SystemSums& sums, const SessionTable& table, const Session& s)
     ++sums.sessions;
 }
 
-SystemTable build_system_stats(const SessionTable& table)
+SystemTable build_system_stats(const SessionTable& table, CallOutcomes* outcomes)
 {
     SystemSums sums;
     if (table.count == 0)
@@ -67,8 +69,24 @@ SystemTable build_system_stats(const SessionTable& table)
     SystemStats* const systems = sums.systems.data();
     const unsigned char* const directions = sums.directions.data();
     const auto system_of = [=](const Session& s) { return &systems[s.address]; };
-    for_each_session(table, system_of,
-                     [=](const Session& s) { add_to_system(systems, directions, s); });
+    if (outcomes == nullptr) {
+        for_each_session(table, system_of, [=](const Session& s) { add_to_system(systems, directions, s); });
+    } else {
+        // Sessions are calls that connected: good unless they carry an
+        // error number.
+        outcomes->good.resize(table.addresses.count, 0);
+        std::uint8_t* const good = outcomes->good.data();
+        std::uint64_t errors = 0;
+        for_each_session(table, system_of, [=, &errors](const Session& s) {
+            add_to_system(systems, directions, s);
+            if (s.error != 0)
+                ++errors;
+            else
+                good[s.address] = 1;
+        });
+        outcomes->calls += table.count;
+        outcomes->failed += errors;
+    }
     return std::move(sums.systems);
 }
 

@@ -78,9 +78,12 @@ struct SystemStats {
 
 using SystemTable = std::vector<SystemStats>;
 
+struct CallOutcomes;
+
 // One entry per address of the sessions, in order of first appearance,
-// each holding the sums of its sessions.
-SystemTable build_system_stats(const SessionTable& sessions);
+// each holding the sums of its sessions; where outcomes is given, each
+// session's outcome as a call is added into it in the same pass.
+SystemTable build_system_stats(const SessionTable& sessions, CallOutcomes* outcomes = nullptr);
 
 // The systems' sums as sessions come, without keeping the sessions.
 struct SystemSums {

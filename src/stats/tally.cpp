@@ -40,6 +40,31 @@ void chart_rows(PageSums& page, const TallyPlan& plan,
         t.groups = group_rows(regroup(std::move(page.groups), t.unit), line_names);
 }
 
+// Sums a session into its system, and notes its outcome as a call.
+void add_to_summary(PartTally& part, const SessionTable& table, const Session& s)
+{
+    add_session(part.systems, table, s);
+    add_outcome(part.outcomes, s);
+}
+
+// Notes the outcome of a call of no time online.
+void add_unconnected(PartTally& part, const SessionTable&, const Session& s)
+{
+    add_outcome(part.outcomes, s);
+}
+
+// The sink of the report or the summary that also notes the outcome of
+// every call: the sessions go to take, or to the table where take is not
+// set, and the lines of no time online to take_call.
+SessionSink noting_calls(PartTally& part, SessionSink sink)
+{
+    sink.context = &part;
+    sink.take_call = [](void* context, const SessionTable& table, const Session& s) {
+        add_unconnected(*static_cast<PartTally*>(context), table, s);
+    };
+    return sink;
+}
+
 // Drops the rows, by address id, of the addresses whose lines table did
 // not keep: a part makes room for every address it met.
 template <class Row>
@@ -101,17 +126,23 @@ std::vector<SortKeyName> sort_keys(View view)
     return {std::begin(system_keys), std::end(system_keys)};
 }
 
-bool keeps_zero_online(View view)
+ZeroOnline zero_online_of(const TallyPlan& plan)
 {
-    return view == View::calls || view == View::page;
+    if (plan.view == View::calls || plan.view == View::page)
+        return ZeroOnline::keep;
+    return plan.failures ? ZeroOnline::keep_whole : ZeroOnline::drop;
 }
 
 SessionSink start_part(PartTally& part, const TallyPlan& plan, SessionTable& table)
 {
     switch (plan.view) {
     case View::report:
+        if (plan.failures)
+            return noting_calls(part, {});
         break;
     case View::summary:
+        if (plan.failures)
+            return noting_calls(part, sink_into<PartTally, add_to_summary>(part));
         return sink_into<SystemSums, add_session>(part.systems);
     case View::groups:
         part.groups.unit = plan.unit.value_or(GroupUnit::day);
@@ -129,14 +160,14 @@ void order_part(PartTally& part, const TallyPlan& plan, const SessionTable& tabl
 {
     switch (plan.view) {
     case View::report:
-        part.systems.systems = build_system_stats(table);
+        part.systems.systems = build_system_stats(table, plan.failures ? &part.outcomes : nullptr);
         part.systems.sessions = table.count;
-        drop_unkept(part.systems.systems, table);
-        sort_systems(part.systems.systems);
-        break;
+        [[fallthrough]];
     case View::summary:
         drop_unkept(part.systems.systems, table);
         sort_systems(part.systems.systems);
+        if (plan.failures)
+            part.failed_calls = failed_calls(part.outcomes, table, table.address_kept);
         break;
     case View::groups:
         break;
@@ -159,6 +190,7 @@ void join_parts(PartTally& part, const PartTally& next, const TallyPlan& plan)
     case View::report:
     case View::summary:
         join_systems(part.systems, next.systems);
+        merge_failed_calls(part.failed_calls, next.failed_calls);
         break;
     case View::groups:
         merge_groups(part.groups, next.groups);
@@ -181,6 +213,10 @@ Tally finish_tally(PartTally&& joined, const TallyPlan& plan,
     case View::summary:
         t.systems = std::move(joined.systems.systems);
         t.session_count = joined.systems.sessions;
+        t.failed_calls = std::move(joined.failed_calls);
+        // Calls of no time online named systems too; only sessions count.
+        if (plan.failures)
+            std::erase_if(t.systems, [](const SystemStats& sys) { return sys.sums.sessions == 0; });
         break;
     case View::groups:
         t.unit = joined.groups.unit;

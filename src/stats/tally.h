@@ -29,6 +29,9 @@ struct TallyPlan {
     std::optional<Period> period;  // the period reported; none for the whole file
     SortKey sort = SortKey::own;   // the order of the tables' rows
     std::optional<std::uint64_t> top; // the rows kept of each table, where given
+    // The report and the summary count the calls too, failed ones among
+    // them, for the notice that follows them.
+    bool failures = false;
 };
 
 // The sort keys of a view, its own order first: the summary's for the
@@ -36,9 +39,10 @@ struct TallyPlan {
 // summary's and then the calls' own.
 std::vector<SortKeyName> sort_keys(View view);
 
-// Whether the view's reader keeps the lines of no time online: the views
-// that count calls.
-bool keeps_zero_online(View view);
+// What the plan's reader does with the lines of no time online: keeps them
+// where the calls are counted; for the notice of failed calls, only whole
+// ones, so that the count of incomplete lines stays the classic one.
+ZeroOnline zero_online_of(const TallyPlan& plan);
 
 // The sums of one part of a history; only the view's own are used.
 struct PartTally {
@@ -46,6 +50,8 @@ struct PartTally {
     GroupSums groups;
     CallSums calls;
     PageSums page;
+    CallOutcomes outcomes;    // of the report's and the summary's calls, where counted
+    FailedCalls failed_calls; // the same once the part is ordered
 };
 
 // Makes part ready for the plan's view and returns the sink that feeds it;
@@ -66,6 +72,7 @@ struct Tally {
     std::vector<Group> groups; // the table of groups, or the page's chart
     GroupUnit unit = GroupUnit::day; // of the groups
     CallSums calls;            // the systems in address order
+    FailedCalls failed_calls;  // the report's and the summary's, where counted
     std::uint64_t session_count = 0;
     bool log_kept = true; // the page's log: every session of the period is in the tables
     // Where a top count was given: the rows it cut from each table.

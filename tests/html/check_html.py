@@ -203,6 +203,8 @@ PAGES = [
     ("sorted by traffic, top three", "UTC", ["--sort=traffic", "--top=3", "-a", "tcpip", example]),
     ("calls by the latest good one, top two", "UTC", ["--sort=last_good", "--top=2", "-a", "tcpip", example]),
     ("top past the rows", "UTC", ["--top=50", "-a", "tcpip", example]),
+    ("a repeated hour", "Australia/Lord_Howe",
+     ["--since=2026-04-05", "--until=2026-04-05", "tcpip", os.path.join(inputs, "clock-changes.hist")]),
 ]
 for name, zone, args in PAGES:
     check(name, lambda: check_page(name, zone, args))

@@ -123,17 +123,31 @@ UNIT_WORDS = {"hour": "hrs.", "day": "days", "week": "wks.", "month": "mon.", "y
 
 
 def render_groups(doc, unit):
+    """The table of groups as text: each column as wide as its widest value,
+    at least as wide as the summary's, the label left, the sums right."""
     first = b"Line" if unit == "line" else b"Period"
-    out = (field_left(first, 16) +
-           b"Ses  Online    O  Out.onl   I  Inc.onl Traff   Out   Inc   CPS\n" + b"-" * 78 + b"\n")
-    for g in doc["groups"]:
-        out += field_left(raw(g["group"]), 16) + ("%3d " % g["sessions"] + middle(g) +
-                                                  rate(g["cps"]) + "\n").encode()
     t = doc["totals"]
-    out += b"-" * 78 + b"\n"
-    out += ("Total: %3d %s %3d " % (t["groups"], UNIT_WORDS[unit], t["sessions"]) + middle(t) +
-            rate(t["cps"]) + "\n").encode()
-    return out
+    rows = [(raw(g["group"]), g) for g in doc["groups"]]
+    rows.append((("Total: %3d %s" % (t["groups"], UNIT_WORDS[unit])).encode(), t))
+
+    def cells(r):
+        return [("%d" % r["sessions"]).encode()] + [c.strip().encode() for c in (
+            duration(r["online"]), count(r["out_sessions"]), duration(r["out_online"]),
+            count(r["in_sessions"]), duration(r["in_online"]), size(r["traffic"]), size(r["sent"]),
+            size(r["received"]), rate(r["cps"]))]
+    label_w = max([15] + [len(label) for label, _ in rows])
+    widths = [3, 8, 3, 8, 3, 8, 5, 5, 5, 5]
+    for _, r in rows:
+        widths = [max(w, len(c)) for w, c in zip(widths, cells(r))]
+    headings = [b"Ses", b"Online ", b"O", b"Out.onl", b"I", b"Inc.onl", b"Traff", b"Out", b"Inc", b"CPS"]
+
+    def line(label, texts):
+        return field_left(label, label_w) + b"".join(b" " + field_right(c, w) for c, w in zip(texts, widths)) + b"\n"
+    rule = b"-" * (label_w + sum(w + 1 for w in widths)) + b"\n"
+    out = line(first, headings) + rule
+    for label, g in rows[:-1]:
+        out += line(label, cells(g))
+    return out + rule + line(rows[-1][0], cells(t))
 
 
 def minute(start):

@@ -1,3 +1,4 @@
+#include "app/messages.h"
 #include "app/run.h"
 
 #include "render.h"
@@ -150,3 +151,17 @@ TEST(run, open_and_read_failures)
 }
 
 } // namespace
+
+TEST(print_failed_calls, control_bytes_show_as_question_marks_on_a_terminal_only)
+{
+    const FailedCalls calls{3, 2, {{"1:1/1", true}, {std::string_view("2:\x1b[2J/1", 8), false}}};
+    for (const bool terminal : {false, true}) {
+        ScratchFile file;
+        const int fd = ::open(file.path.c_str(), O_WRONLY | O_TRUNC);
+        print_failed_calls(fd, calls, terminal);
+        ::close(fd);
+        EXPECT_EQ(file.read(), std::string("Failed calls: 2 of 3; no good call from 1 system.\n"
+                                           "No good call from: ") +
+                                   (terminal ? "2:?[2J/1" : "2:\x1b[2J/1") + ".\n");
+    }
+}

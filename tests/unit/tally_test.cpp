@@ -64,8 +64,9 @@ Tally tally_in_parts(const std::vector<Line>& lines, const TallyPlan& plan,
         const std::size_t to = p + 1 < parts ? cuts[p] : lines.size();
         for (std::size_t i = from; i < to; ++i) {
             const Line& l = lines[i];
-            if (l.duration == 0 && !keeps_zero_online(plan.view))
+            if (l.duration == 0 && zero_online_of(plan) == ZeroOnline::drop)
                 continue;
+            const bool call_apart = l.duration == 0 && sink.take_call != nullptr;
             if (plan.period && (l.start < first_start(*plan.period) || l.start > last_start(*plan.period)))
                 continue;
             SessionTable& table = tables[p];
@@ -78,7 +79,9 @@ Tally tally_in_parts(const std::vector<Line>& lines, const TallyPlan& plan,
             s.error = l.error;
             s.sent = l.sent;
             s.received = l.received;
-            if (sink.take != nullptr)
+            if (call_apart)
+                sink.take_call(sink.context, table, s);
+            else if (sink.take != nullptr)
                 sink.take(sink.context, table, s);
             else
                 append_session(table, s);
@@ -114,6 +117,10 @@ std::string rows_of(const Tally& t)
                    std::to_string((*cut)->sums.sent) + " " + std::to_string((*cut)->calls) + "\n";
     for (const SystemStats& s : t.busiest)
         out += "busy " + std::string(s.address) + "\n";
+    out += "failed " + std::to_string(t.failed_calls.failed) + " of " + std::to_string(t.failed_calls.calls) + ":";
+    for (const CallReach& c : t.failed_calls.systems)
+        out += " " + std::string(c.address) + (c.good ? "" : " (none good)");
+    out += "\n";
     return out + "calls " + std::to_string(t.calls.calls) + " failed " + std::to_string(t.calls.failed);
 }
 
@@ -194,6 +201,9 @@ TEST(finish_tally, parts_joined_in_order_give_the_rows_of_one)
         {View::groups, GroupUnit::day, std::nullopt, SortKey::sessions, 3},
         {View::calls, std::nullopt, std::nullopt, SortKey::last_good, 1},
         {View::page, std::nullopt, std::nullopt, SortKey::failed, 2},
+        // The report and the summary with the outcome of every call.
+        {View::report, std::nullopt, std::nullopt, o, all, true},
+        {View::summary, std::nullopt, period, SortKey::online, 3, true},
     };
     for (const TallyPlan& plan : plans) {
         // Five parts, one of a single line and one empty.
