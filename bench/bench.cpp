@@ -278,6 +278,8 @@ int main(int argc, char** argv)
          {qelmar, one, "--summary", "-a", "--address=*[02468]", "tcpip", file("1m-300")}, "1m-300", {}},
         {"qelmar --summary -a (1,000 address patterns)",
          {qelmar, one, "--summary", "-a", thousand_patterns, "tcpip", file("1m-300")}, "1m-300", {}},
+        {"qelmar --metrics", {qelmar, one, "--metrics", "tcpip", file("1m-300")}, "1m-300", {}},
+        {"qelmar --csv --summary -a", {qelmar, one, "--csv", "--summary", "-a", "tcpip", file("1m-300")}, "1m-300", {}},
         {"qelmar --sort=traffic --top=10 --summary -a",
          {qelmar, one, "--sort=traffic", "--top=10", "--summary", "-a", "tcpip", file("1m-300")}, "1m-300", {}},
     };
@@ -364,7 +366,9 @@ int main(int argc, char** argv)
     const Command& summary_one_address = commands[31];
     const Command& summary_half_addresses = commands[32];
     const Command& summary_thousand_patterns = commands[33];
-    const Command& summary_top_ten = commands[34];
+    const Command& metrics_1m = commands[34];
+    const Command& csv_summary_1m = commands[35];
+    const Command& summary_top_ten = commands[36];
     std::printf("\ntargets (medians of the ratios within each round)\n");
     check("-a on 1M lines, x wc -l", ratio(all_1m, *wc_of("1m-300")), 20, "");
     check("last 24 h on 1M lines, x wc -l", ratio(recent_1m, *wc_of("1m-300")), 4, "");
@@ -399,6 +403,9 @@ int main(int argc, char** argv)
           ratio(summary_thousand_patterns, summary_1m), 1.5, "");
     check("--sort=traffic --top=10 --summary -a, against --summary -a", ratio(summary_top_ten, summary_1m),
           1.02, "");
+    // The metrics count calls by line and system; the CSV writes the rows.
+    check("--metrics on 1M lines, against --summary -a", ratio(metrics_1m, summary_1m), 1.3, "");
+    check("--csv --summary -a on 1M lines, against --summary -a", ratio(csv_summary_1m, summary_1m), 1.1, "");
     // Groups and calls are summed as the lines are read, as the summary is.
     check("--by=day -a on 1M lines, against --summary -a", ratio(by_day_1m, summary_1m), 1.2, "");
     check("--calls -a on 1M lines, against --summary -a", ratio(calls_1m, summary_1m), 1.2, "");

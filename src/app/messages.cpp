@@ -110,6 +110,8 @@ void print_help(Writer& out)
             "  --files      - [-a] name_line hist_file...: several files as one history.\n"
             "  --html       - the report as one HTML page with a chart; --by sets its unit.\n"
             "  --threads=N  - N threads for a large file; by default one per processor.\n"
+            "  --csv        - the rows of the view as one CSV table.\n"
+            "  --metrics    - counters of the whole history for Prometheus.\n"
             "  --sort=KEY   - the rows of the tables by a column, largest first.\n"
             "  --top=N      - the first N rows of the tables, and the rest as one.\n"
             "  --address=PAT - only the systems whose address matches PAT, a shell\n"
@@ -166,11 +168,9 @@ void print_bad_argument(int fd, const BadArgument& bad)
     case BadArgument::Kind::invalid_address:
         put_message(fd, "Invalid address pattern '", bad.text, "'.\n");
         break;
-    case BadArgument::Kind::by_and_calls:
-        put_message(fd, "Options '--by' and '--calls' cannot be combined.\n");
-        break;
-    case BadArgument::Kind::html_and_json:
-        put_message(fd, "Options '--html' and '--json' cannot be combined.\n");
+    case BadArgument::Kind::cannot_combine:
+        put_message(fd, "Options '", bad.text, "' and '");
+        put_message(fd, bad.other, "' cannot be combined.\n");
         break;
     case BadArgument::Kind::empty_period:
         put_message(fd, "Empty period: '", bad.text, "' is after '");
@@ -184,6 +184,16 @@ void print_ignored(int fd, const std::vector<std::string_view>& ignored)
 {
     for (const std::string_view arg : ignored)
         put_message(fd, "Ignored argument '", arg, "'.\n");
+}
+
+void print_ignored_options(int fd, const std::vector<std::pair<std::string_view, std::string_view>>& ignored)
+{
+    for (const auto& [option, with] : ignored) {
+        MessageBuffer notice{fd, {}};
+        notice.add("Ignored option '", option, "': it has no effect with '");
+        notice.add(with, "'.\n", {});
+        notice.flush();
+    }
 }
 
 // Tells how many history lines were left out for lack of fields.

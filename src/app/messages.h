@@ -30,6 +30,10 @@ void print_bad_argument(int fd, const BadArgument& bad);
 // Tells of each argument that the classic rules pass over.
 void print_ignored(int fd, const std::vector<std::string_view>& ignored);
 
+// Tells of each option that changes nothing, with the option it has no
+// effect with.
+void print_ignored_options(int fd, const std::vector<std::pair<std::string_view, std::string_view>>& ignored);
+
 // Tells how many history lines were left out for lack of fields.
 void print_skipped(int fd, std::uint64_t skipped);
 

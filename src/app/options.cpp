@@ -6,6 +6,7 @@
 #include "report/report.h"
 #include "stats/tally.h"
 
+#include <algorithm>
 #include <optional>
 
 namespace {
@@ -17,6 +18,7 @@ struct LongOptions {
     bool help = false;
     bool version = false;
     std::string_view since, until; // the values as given
+    std::vector<std::string_view> ordering; // --sort and --top, in the order given
 };
 
 bool takes_value(std::string_view name)
@@ -114,6 +116,9 @@ bool take_option(std::string_view arg, std::string_view name,
             bad = {BadArgument::Kind::missing_value, arg, {}, {}};
             return false;
         }
+        if ((name == "--sort" || name == "--top") &&
+            std::find(given.ordering.begin(), given.ordering.end(), name) == given.ordering.end())
+            given.ordering.push_back(name);
         return take_value(name, *value, now, opts, given, bad);
     }
     const struct {
@@ -124,7 +129,8 @@ bool take_option(std::string_view arg, std::string_view name,
         {"--all", &given.all, true},         {"--full-time", &opts.full_time, true},
         {"--summary", &opts.summary_only, true}, {"--json", &opts.json, true},
         {"--files", &opts.files, true},          {"--calls", &opts.calls, true},
-        {"--html", &opts.html, true},
+        {"--html", &opts.html, true},        {"--csv", &opts.csv, true},
+        {"--metrics", &opts.metrics, true},
         {"--help", &given.help, false},      {"--version", &given.version, false},
     };
     for (const auto& s : switches) {
@@ -169,6 +175,38 @@ bool take_options(int argc, const char* const* argv, std::int64_t now, RunOption
     return true;
 }
 
+// The first pair of options given that cannot be combined, as "first
+// second"; empty where there is none. The metrics count the whole history
+// in their own form; the page, JSON and CSV are forms of their own.
+std::string_view options_apart(const RunOptions& opts)
+{
+    if (opts.metrics) {
+        const struct {
+            bool given;
+            std::string_view pair;
+        } with_metrics[] = {
+            {opts.period.since.has_value(), "--metrics --since"}, {opts.period.until.has_value(), "--metrics --until"},
+            {opts.summary_only, "--metrics --summary"},           {opts.by.has_value(), "--metrics --by"},
+            {opts.calls, "--metrics --calls"},                    {opts.json, "--metrics --json"},
+            {opts.html, "--metrics --html"},                      {opts.csv, "--metrics --csv"},
+            {opts.full_time, "--metrics --full-time"},            {opts.sort_given, "--metrics --sort"},
+            {opts.top.has_value(), "--metrics --top"},
+        };
+        for (const auto& w : with_metrics)
+            if (w.given)
+                return w.pair;
+    }
+    if (opts.csv && opts.json)
+        return "--csv --json";
+    if (opts.csv && opts.html)
+        return "--csv --html";
+    if (opts.html && opts.json)
+        return "--html --json";
+    if (opts.by && opts.calls && !opts.html)
+        return "--by --calls";
+    return {};
+}
+
 // Finds the key of --sort among the keys of the view; false, with bad
 // set, where the view has no such key.
 bool take_sort_key(RunOptions& opts, BadArgument& bad)
@@ -192,12 +230,10 @@ bool take_sort_key(RunOptions& opts, BadArgument& bad)
 // false, with bad set, where some cannot.
 bool options_agree(RunOptions& opts, const LongOptions& given, BadArgument& bad)
 {
-    if (opts.html && opts.json) {
-        bad = {BadArgument::Kind::html_and_json, {}, {}, {}};
-        return false;
-    }
-    if (opts.by && opts.calls && !opts.html) {
-        bad = {BadArgument::Kind::by_and_calls, {}, {}, {}};
+    const std::string_view apart = options_apart(opts);
+    if (!apart.empty()) {
+        bad = {BadArgument::Kind::cannot_combine, apart.substr(0, apart.find(' ')),
+               apart.substr(apart.find(' ') + 1), {}};
         return false;
     }
     if (is_empty(opts.period)) {
@@ -242,6 +278,8 @@ Request place_arguments(const std::vector<const char*>& rest, const LongOptions&
 
 View view_of(const RunOptions& opts)
 {
+    if (opts.metrics)
+        return View::metrics;
     if (opts.html)
         return View::page;
     if (opts.calls)
@@ -253,6 +291,10 @@ View view_of(const RunOptions& opts)
 
 Form form_of(const RunOptions& opts)
 {
+    if (opts.metrics)
+        return Form::metrics;
+    if (opts.csv)
+        return Form::csv;
     if (opts.html)
         return Form::html;
     return opts.json ? Form::json : Form::text;
@@ -269,5 +311,12 @@ Request parse_arguments(int argc, const char* const* argv, std::int64_t now, Run
         return Request::help;
     if (given.version)
         return Request::version;
+    // The metrics count the whole history, whatever -a says.
+    if (opts.metrics)
+        given.all = true;
+    // The CSV of the report lists every session in file order.
+    if (opts.csv && view_of(opts) == View::report)
+        for (const std::string_view name : given.ordering)
+            opts.ignored_options.emplace_back(name, "--csv");
     return place_arguments(rest, given, opts);
 }

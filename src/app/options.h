@@ -32,9 +32,14 @@ struct RunOptions {
     std::optional<GroupUnit> by; // the table of groups in place of the report
     bool calls = false;          // the table of calls in place of the report
     bool html = false;           // the report as one HTML page
+    bool csv = false;            // the view's rows as one CSV table
+    bool metrics = false;        // the counters of the whole history, for monitoring
     std::size_t threads = 0;     // threads to read and print with; 0: as many as pay
     // The patterns of --address, each value split at its commas; none: all.
     std::vector<std::string_view> address_patterns;
+    // Options that change nothing with the others given, each once, in the
+    // order of the arguments, with the option they have no effect with.
+    std::vector<std::pair<std::string_view, std::string_view>> ignored_options;
     std::string_view sort_name;          // the key of --sort as given
     bool sort_given = false;
     SortKey sort{};                      // that key, once known for the view
@@ -57,7 +62,8 @@ Form form_of(const RunOptions& opts);
 enum class Request { report, usage, usage_error, help, version, bad_argument };
 
 // Why a command line cannot be followed, and the text at fault: for an
-// empty period, the values of --since (text) and --until (other).
+// empty period, the values of --since (text) and --until (other); for
+// options that cannot be combined, the two.
 struct BadArgument {
     enum class Kind {
         unknown_option,
@@ -69,8 +75,7 @@ struct BadArgument {
         invalid_address,
         invalid_sort_key,
         invalid_top,
-        by_and_calls,
-        html_and_json
+        cannot_combine
     };
     Kind kind = Kind::unknown_option;
     std::string_view text;

@@ -185,3 +185,11 @@ char* format_offset(char* p, std::int64_t utc_offset)
     p = format_clock(p, static_cast<int>(east / 3600), static_cast<int>(east % 3600 / 60), seconds);
     return seconds == 0 ? p - 3 : p;
 }
+
+char* format_instant(char* p, std::int64_t day, int hour, int minute, int second, std::int64_t utc_offset)
+{
+    p = format_date(p, day);
+    *p++ = 'T';
+    p = format_clock(p, hour, minute, second);
+    return format_offset(p, utc_offset);
+}

@@ -70,6 +70,13 @@ char* format_date(char* p, std::int64_t day);
 // A time of day as "hh:mm:ss"; 8 bytes.
 char* format_clock(char* p, int hour, int minute, int second);
 
+// The longest text format_instant writes.
+inline constexpr std::size_t instant_max = date_max + 20;
+
+// A local time with its offset from UTC, "YYYY-MM-DDThh:mm:ss+hh:mm", the
+// offset's seconds added where it has them.
+char* format_instant(char* p, std::int64_t day, int hour, int minute, int second, std::int64_t utc_offset);
+
 // An offset from UTC, seconds east, as "+hh:mm", or "+hh:mm:ss" where it
 // has seconds; 9 bytes at most.
 char* format_offset(char* p, std::int64_t utc_offset);

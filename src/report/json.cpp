@@ -114,12 +114,9 @@ void put_local_time(Writer& out, LocalTimeCache& clock, std::int64_t start)
         out.put("null");
         return;
     }
-    char* p = out.room(date_max + 24); // "date", T, time, offset
+    char* p = out.room(instant_max + 2);
     *p++ = '"';
-    p = format_date(p, t.day);
-    *p++ = 'T';
-    p = format_clock(p, t.hour, t.minute, t.second);
-    p = format_offset(p, t.utc_offset);
+    p = format_instant(p, t.day, t.hour, t.minute, t.second, t.utc_offset);
     *p++ = '"';
     out.commit(p);
 }

@@ -2,9 +2,11 @@
 #include "report/report.h"
 
 #include "report/calls.h"
+#include "report/csv.h"
 #include "report/groups.h"
 #include "report/html.h"
 #include "report/json.h"
+#include "report/metrics.h"
 #include "report/session_log.h"
 #include "report/summary.h"
 
@@ -26,6 +28,7 @@ void print_json_view(Writer& out, View view, const ReportHead& head, const Tally
         break;
     case View::summary:
     case View::page:
+    case View::metrics:
         print_json(out, head, tally.systems, tally.session_count, nullptr, tally.systems_cut);
         break;
     }
@@ -52,6 +55,7 @@ void print_text_view(Writer& out, View view, const ReportHead& head, const Tally
     }
     case View::summary:
     case View::page:
+    case View::metrics:
         print_summary(out, tally.systems, tally.session_count, false, tally.systems_cut);
         break;
     }
@@ -71,6 +75,12 @@ void print_report(Writer& out, View view, Form form, const ReportHead& head, con
         break;
     case Form::text:
         print_text_view(out, view, head, tally, tables);
+        break;
+    case Form::csv:
+        print_csv(out, view, head, tally, tables);
+        break;
+    case Form::metrics:
+        print_metrics(out, tally.metrics, *head.line_names, head.skipped);
         break;
     }
 }

@@ -6,9 +6,10 @@
 #include "report/writer.h"
 #include "stats/tally.h"
 
-// How a view is written: as text, as one JSON document, or as one HTML
-// page, which is the page's own form.
-enum class Form { text, json, html };
+// How a view is written: as text, as one JSON document, as one HTML page
+// (the page's own form), as one CSV table of its rows, or as metrics in
+// the text format of monitoring systems (the metrics' own form).
+enum class Form { text, json, html, csv, metrics };
 
 // Prints the view of tally in the form; tables hold the sessions where the
 // view keeps them. What printing needs is taken before any of it is put

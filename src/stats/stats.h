@@ -108,19 +108,20 @@ void add_system(SystemTotals& totals, const SystemStats& sys);
 // Orders the systems by address, byte by byte, bytes unsigned.
 void sort_systems(SystemTable& systems);
 
-// Joins more into items, both in address order, as one list in address
-// order: combine(item, other) adds other into an item of the same address.
-template <class Item, class Combine>
-void merge_by_address(std::vector<Item>& items, const std::vector<Item>& more, Combine combine)
+// Joins more into items, both in the order of before, as one list in that
+// order: combine(item, other) adds other into an item that neither comes
+// before.
+template <class Item, class Before, class Combine>
+void merge_sorted(std::vector<Item>& items, const std::vector<Item>& more, Before before, Combine combine)
 {
     std::vector<Item> merged;
     merged.reserve(items.size() + more.size());
     auto a = items.begin();
     auto b = more.begin();
     while (a != items.end() || b != more.end()) {
-        if (b == more.end() || (a != items.end() && a->address < b->address)) {
+        if (b == more.end() || (a != items.end() && before(*a, *b))) {
             merged.push_back(*a++);
-        } else if (a == items.end() || b->address < a->address) {
+        } else if (a == items.end() || before(*b, *a)) {
             merged.push_back(*b++);
         } else {
             merged.push_back(*a++);
@@ -128,6 +129,13 @@ void merge_by_address(std::vector<Item>& items, const std::vector<Item>& more, C
         }
     }
     items = std::move(merged);
+}
+
+// The same for items in address order.
+template <class Item, class Combine>
+void merge_by_address(std::vector<Item>& items, const std::vector<Item>& more, Combine combine)
+{
+    merge_sorted(items, more, [](const Item& a, const Item& b) { return a.address < b.address; }, combine);
 }
 
 // Joins the systems of the part of a history that comes next into

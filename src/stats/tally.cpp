@@ -121,6 +121,7 @@ std::vector<SortKeyName> sort_keys(View view)
     }
     case View::report:
     case View::summary:
+    case View::metrics:
         break;
     }
     return {std::begin(system_keys), std::end(system_keys)};
@@ -130,7 +131,8 @@ ZeroOnline zero_online_of(const TallyPlan& plan)
 {
     if (plan.view == View::calls || plan.view == View::page)
         return ZeroOnline::keep;
-    return plan.failures ? ZeroOnline::keep_whole : ZeroOnline::drop;
+    // The metrics' count of incomplete lines is the report's.
+    return plan.failures || plan.view == View::metrics ? ZeroOnline::keep_whole : ZeroOnline::drop;
 }
 
 SessionSink start_part(PartTally& part, const TallyPlan& plan, SessionTable& table)
@@ -152,6 +154,8 @@ SessionSink start_part(PartTally& part, const TallyPlan& plan, SessionTable& tab
     case View::page:
         start_page(part.page, plan.unit, closed_span(plan.period), table);
         return sink_into<PageSums, add_to_page>(part.page);
+    case View::metrics:
+        return sink_into<MetricSums, add_to_metrics>(part.metrics);
     }
     return {};
 }
@@ -181,6 +185,10 @@ void order_part(PartTally& part, const TallyPlan& plan, const SessionTable& tabl
         sort_systems(part.page.systems.systems);
         sort_calls(part.page.calls.systems);
         break;
+    case View::metrics:
+        // Rows are made only for the lines kept.
+        order_metrics(part.metrics);
+        break;
     }
 }
 
@@ -200,6 +208,9 @@ void join_parts(PartTally& part, const PartTally& next, const TallyPlan& plan)
         break;
     case View::page:
         merge_pages(part.page, next.page);
+        break;
+    case View::metrics:
+        merge_metrics(part.metrics, next.metrics);
         break;
     }
 }
@@ -238,6 +249,9 @@ Tally finish_tally(PartTally&& joined, const TallyPlan& plan,
         chart_rows(page, plan, line_names, t);
         break;
     }
+    case View::metrics:
+        t.metrics = std::move(joined.metrics.rows);
+        break;
     }
     rank_rows(t, plan);
     return t;

@@ -8,6 +8,7 @@
 #include "stats/calls.h"
 #include "stats/group_unit.h"
 #include "stats/groups.h"
+#include "stats/metrics.h"
 #include "stats/order.h"
 #include "stats/page.h"
 #include "stats/stats.h"
@@ -19,8 +20,9 @@
 #include <vector>
 
 // What a report counts: the summary and the log, the summary alone, a
-// table of groups, the calls, or the page, which shows all of them.
-enum class View { report, summary, groups, calls, page };
+// table of groups, the calls, the page, which shows all of them, or the
+// counters of each system on each line, for monitoring.
+enum class View { report, summary, groups, calls, page, metrics };
 
 // What the sums of a view need before the first session.
 struct TallyPlan {
@@ -40,8 +42,9 @@ struct TallyPlan {
 std::vector<SortKeyName> sort_keys(View view);
 
 // What the plan's reader does with the lines of no time online: keeps them
-// where the calls are counted; for the notice of failed calls, only whole
-// ones, so that the count of incomplete lines stays the classic one.
+// where the calls are counted; for the notice of failed calls and for the
+// metrics, only whole ones, so that the count of incomplete lines stays
+// the report's.
 ZeroOnline zero_online_of(const TallyPlan& plan);
 
 // The sums of one part of a history; only the view's own are used.
@@ -50,6 +53,7 @@ struct PartTally {
     GroupSums groups;
     CallSums calls;
     PageSums page;
+    MetricSums metrics;
     CallOutcomes outcomes;    // of the report's and the summary's calls, where counted
     FailedCalls failed_calls; // the same once the part is ordered
 };
@@ -73,6 +77,7 @@ struct Tally {
     GroupUnit unit = GroupUnit::day; // of the groups
     CallSums calls;            // the systems in address order
     FailedCalls failed_calls;  // the report's and the summary's, where counted
+    std::vector<MetricRow> metrics; // in order of line and address
     std::uint64_t session_count = 0;
     bool log_kept = true; // the page's log: every session of the period is in the tables
     // Where a top count was given: the rows it cut from each table.

@@ -66,6 +66,7 @@ while IFS= read -r shown; do
     case $shown in *.gz" "*|*.gz) [ -n "$decompresses" ] || {
         echo "skip: $shown (this build reads plain files only)"; continue; } ;; esac
     cmd=$(printf '%s\n' "$shown" | sed -e "s|/var/spool/ftn/|$work/spool/|g" -e "s|/var/www/ftn/|$work/www/|g" \
+        -e "s|/var/lib/node_exporter/|$work/www/|g" \
         -e "s|^qelmar |\"\$QELMAR\" |" -e "s/| qelmar /| \"\$QELMAR\" /" \
         -e "s|^\([A-Z]*=[^ ]*\) qelmar |\1 \"\$QELMAR\" |")
     QELMAR=$qelmar sh -c "$cmd" > "$work/out" 2> "$work/err"
@@ -74,6 +75,8 @@ while IFS= read -r shown; do
     case $shown in
     *"| jq "*) printed() { true; } ;; # jq may rightly find nothing
     *--html*) printed() { grep -q '^<!DOCTYPE html>' "$work/www/traffic.html"; } ;;
+    *--metrics*) printed() { grep -q '^# HELP qelmar_' "$work/www/qelmar.prom"; } ;;
+    *--csv*) printed() { head -1 "$work/out" | grep -q '^\(address\|line\|group\),'; } ;;
     *--json*) printed() { head -c 12 "$work/out" | grep -q '^{"version": '; } ;;
     *--by=*) printed() { head -1 "$work/out" | grep -q '^\(Period\|Line\) '; } ;;
     *) printed() { head -1 "$work/out" | grep -q '^Address '; } ;;

@@ -117,6 +117,10 @@ std::string rows_of(const Tally& t)
                    std::to_string((*cut)->sums.sent) + " " + std::to_string((*cut)->calls) + "\n";
     for (const SystemStats& s : t.busiest)
         out += "busy " + std::string(s.address) + "\n";
+    for (const MetricRow& m : t.metrics)
+        out += "metric " + std::to_string(m.line) + " " + std::string(m.address) + " " +
+               std::to_string(m.sessions) + " " + std::to_string(m.calls) + " " + std::to_string(m.failed) +
+               " " + std::to_string(m.sent) + " " + std::to_string(m.last_good.value_or(-1)) + "\n";
     out += "failed " + std::to_string(t.failed_calls.failed) + " of " + std::to_string(t.failed_calls.calls) + ":";
     for (const CallReach& c : t.failed_calls.systems)
         out += " " + std::string(c.address) + (c.good ? "" : " (none good)");
@@ -204,6 +208,7 @@ TEST(finish_tally, parts_joined_in_order_give_the_rows_of_one)
         // The report and the summary with the outcome of every call.
         {View::report, std::nullopt, std::nullopt, o, all, true},
         {View::summary, std::nullopt, period, SortKey::online, 3, true},
+        {View::metrics, std::nullopt, std::nullopt, o, all},
     };
     for (const TallyPlan& plan : plans) {
         // Five parts, one of a single line and one empty.
