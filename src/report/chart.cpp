@@ -40,6 +40,20 @@ void put_coordinate(Writer& out, double v)
     }
 }
 
+// The title of a bar: its name and its exact figures.
+void put_figures_title(Writer& out, std::string_view name, const Sums& sums)
+{
+    out.put("<title>");
+    put_text(out, name);
+    out.put(": ");
+    out.put_int(sums.sessions);
+    out.put(" sessions, ");
+    out.put_int(sums.sent);
+    out.put(" bytes sent, ");
+    out.put_int(sums.received);
+    out.put(" bytes received</title>");
+}
+
 // The axis of bytes: four steps up to the highest bar, each a grid line
 // with its label.
 void print_axis(Writer& out, double highest)
@@ -72,15 +86,8 @@ void print_bar(Writer& out, const Group& g, std::string_view name, double x, dou
 {
     const double sent = highest > 0 ? drawn(g.sums.sent) / highest * plot_h : 0;
     const double received = highest > 0 ? drawn(g.sums.received) / highest * plot_h : 0;
-    out.put(g.sums.sessions == 0 ? "<g class=\"bar empty\"><title>" : "<g class=\"bar\"><title>");
-    put_text(out, name);
-    out.put(": ");
-    out.put_int(g.sums.sessions);
-    out.put(" sessions, ");
-    out.put_int(g.sums.sent);
-    out.put(" bytes sent, ");
-    out.put_int(g.sums.received);
-    out.put(" bytes received</title>");
+    out.put(g.sums.sessions == 0 ? "<g class=\"bar empty\">" : "<g class=\"bar\">");
+    put_figures_title(out, name, g.sums);
     if (g.sums.sessions != 0) {
         for (const auto& [part, from, h] :
              {std::tuple{"sent", 0.0, sent}, std::tuple{"received", sent, received}}) {
@@ -169,15 +176,9 @@ void print_busiest_chart(Writer& out, const SystemTable& busiest)
         const double y = row_h * static_cast<double>(i) + 4;
         const double sent = highest > 0 ? drawn(s.sums.sent) / highest * bar_w : 0;
         const double received = highest > 0 ? drawn(s.sums.received) / highest * bar_w : 0;
-        out.put("<g class=\"busy\"><title>");
-        put_text(out, s.address);
-        out.put(": ");
-        out.put_int(s.sums.sessions);
-        out.put(" sessions, ");
-        out.put_int(s.sums.sent);
-        out.put(" bytes sent, ");
-        out.put_int(s.sums.received);
-        out.put(" bytes received</title><text x=\"");
+        out.put("<g class=\"busy\">");
+        put_figures_title(out, s.address, s.sums);
+        out.put("<text x=\"");
         put_coordinate(out, name_w - 8);
         out.put("\" y=\"");
         put_coordinate(out, y + 15);
