@@ -11,6 +11,7 @@
 #include "report/writer.h"
 
 #include <charconv>
+#include <sys/stat.h>
 #include <string>
 
 namespace {
@@ -184,6 +185,22 @@ void print_ignored(int fd, const std::vector<std::string_view>& ignored)
 {
     for (const std::string_view arg : ignored)
         put_message(fd, "Ignored argument '", arg, "'.\n");
+}
+
+void print_files_hint(int fd, const RunOptions& opts)
+{
+    if (opts.files)
+        return;
+    const auto is_file = [](std::string_view arg) {
+        struct stat st;
+        return std::string(arg).find('\0') == std::string::npos && ::stat(std::string(arg).c_str(), &st) == 0 &&
+               !S_ISDIR(st.st_mode);
+    };
+    bool named = is_file(opts.line_name);
+    for (const std::string_view arg : opts.ignored)
+        named = named || is_file(arg);
+    if (named)
+        put_message(fd, "To read several files as one history, give --files.\n");
 }
 
 void print_ignored_options(int fd, const std::vector<std::pair<std::string_view, std::string_view>>& ignored)

@@ -30,6 +30,10 @@ void print_bad_argument(int fd, const BadArgument& bad);
 // Tells of each argument that the classic rules pass over.
 void print_ignored(int fd, const std::vector<std::string_view>& ignored);
 
+// Tells, after the ignored arguments, how several files are read as one
+// history, where the line name or an ignored argument names a file.
+void print_files_hint(int fd, const RunOptions& opts);
+
 // Tells of each option that changes nothing, with the option it has no
 // effect with.
 void print_ignored_options(int fd, const std::vector<std::pair<std::string_view, std::string_view>>& ignored);

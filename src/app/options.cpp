@@ -18,7 +18,9 @@ struct LongOptions {
     bool help = false;
     bool version = false;
     std::string_view since, until; // the values as given
-    std::vector<std::string_view> ordering; // --sort and --top, in the order given
+    // The options that others may make of no effect, each once, in the
+    // order given.
+    std::vector<std::string_view> ordering;
 };
 
 bool takes_value(std::string_view name)
@@ -55,6 +57,41 @@ bool take_address_patterns(std::string_view value, RunOptions& opts)
         if (comma == std::string_view::npos)
             return true;
         from = comma + 1;
+    }
+}
+
+// Notes the first place of an option that others may make of no effect.
+void note_order(LongOptions& given, std::string_view name)
+{
+    constexpr std::string_view told[] = {"--summary", "--calls", "--full-time", "--sort", "--top"};
+    if (std::find(std::begin(told), std::end(told), name) != std::end(told) &&
+        std::find(given.ordering.begin(), given.ordering.end(), name) == given.ordering.end())
+        given.ordering.push_back(name);
+}
+
+// The options that change nothing beside those given, each with the first
+// of --html, --csv, --json, --calls, --by and --summary given.
+void note_ignored_options(const LongOptions& given, RunOptions& opts)
+{
+    const std::string_view with = opts.html      ? "--html"
+                                  : opts.csv     ? "--csv"
+                                  : opts.json    ? "--json"
+                                  : opts.calls   ? "--calls"
+                                  : opts.by      ? "--by"
+                                  : opts.summary_only ? "--summary"
+                                                 : "";
+    for (const std::string_view name : given.ordering) {
+        bool ignored = false;
+        if (name == "--summary")
+            ignored = opts.by || opts.calls || opts.html;
+        else if (name == "--calls")
+            ignored = opts.html;
+        else if (name == "--full-time")
+            ignored = !with.empty();
+        else // --sort and --top: the CSV of the report lists every session in file order
+            ignored = opts.csv && view_of(opts) == View::report;
+        if (ignored)
+            opts.ignored_options.emplace_back(name, with);
     }
 }
 
@@ -116,9 +153,7 @@ bool take_option(std::string_view arg, std::string_view name,
             bad = {BadArgument::Kind::missing_value, arg, {}, {}};
             return false;
         }
-        if ((name == "--sort" || name == "--top") &&
-            std::find(given.ordering.begin(), given.ordering.end(), name) == given.ordering.end())
-            given.ordering.push_back(name);
+        note_order(given, name);
         return take_value(name, *value, now, opts, given, bad);
     }
     const struct {
@@ -135,6 +170,7 @@ bool take_option(std::string_view arg, std::string_view name,
     };
     for (const auto& s : switches) {
         if (name == s.name && !value) {
+            note_order(given, name);
             *s.flag = true;
             given.any = given.any || s.shapes_report;
             return true;
@@ -314,9 +350,6 @@ Request parse_arguments(int argc, const char* const* argv, std::int64_t now, Run
     // The metrics count the whole history, whatever -a says.
     if (opts.metrics)
         given.all = true;
-    // The CSV of the report lists every session in file order.
-    if (opts.csv && view_of(opts) == View::report)
-        for (const std::string_view name : given.ordering)
-            opts.ignored_options.emplace_back(name, "--csv");
+    note_ignored_options(given, opts);
     return place_arguments(rest, given, opts);
 }

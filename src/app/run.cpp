@@ -130,6 +130,7 @@ int run(int argc, const char* const* argv, int out_fd, int err_fd, Clock clock)
     if (request != Request::report)
         return answer_without_report(request, bad, out, err_fd);
     print_ignored(err_fd, opts.ignored);
+    print_files_hint(err_fd, opts);
     print_ignored_options(err_fd, opts.ignored_options);
 
     HistoryFiles files;

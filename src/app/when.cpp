@@ -44,15 +44,37 @@ std::optional<std::uint64_t> count(std::string_view text)
     return v;
 }
 
-// The instant "@N" or "@-N" names, when 64 bits hold it.
-std::optional<std::int64_t> epoch_seconds(std::string_view text)
+// Takes a fraction of a second, "." and one or more digits, off the end of
+// text; none where there is none, and whether it is more than 0.
+std::optional<bool> take_fraction(std::string_view& text)
 {
+    const std::size_t dot = text.rfind('.');
+    if (dot == std::string_view::npos)
+        return std::nullopt;
+    const std::string_view digits_after = text.substr(dot + 1);
+    if (digits_after.empty() || digits_after.find_first_not_of("0123456789") != std::string_view::npos)
+        return std::nullopt;
+    text = text.substr(0, dot);
+    return digits_after.find_first_not_of('0') != std::string_view::npos;
+}
+
+// The instant "@N" or "@-N" names, when 64 bits hold it; with a fraction,
+// the whole second at or after it as since, at or before it as until.
+std::optional<std::int64_t> epoch_seconds(std::string_view text, Bound bound)
+{
+    const auto fraction = take_fraction(text);
     const bool negative = !text.empty() && text[0] == '-';
     const auto n = count(text.substr(negative ? 1 : 0));
     const auto limit = static_cast<std::uint64_t>(highest) + (negative ? 1 : 0);
     if (!n || *n > limit)
         return std::nullopt;
-    return negative ? static_cast<std::int64_t>(0 - *n) : static_cast<std::int64_t>(*n);
+    const auto t = negative ? static_cast<std::int64_t>(0 - *n) : static_cast<std::int64_t>(*n);
+    if (!fraction || !*fraction)
+        return t;
+    // -N.f lies before -N, N.f after N.
+    if (negative)
+        return bound == Bound::since ? t : (t == lowest ? std::nullopt : std::optional(t - 1));
+    return bound == Bound::since ? (t == highest ? std::nullopt : std::optional(t + 1)) : t;
 }
 
 // now less n times unit, when 64 bits hold it.
@@ -95,25 +117,60 @@ std::optional<LocalReading> clock_reading(std::string_view text, std::int64_t da
     return LocalReading{day, *hour, *minute, *second};
 }
 
-// An offset from UTC, "Z" or "+hh:mm", "-hh:mm", "+hh:mm:ss", "-hh:mm:ss",
-// in seconds east, the whole of text.
+// An offset from UTC, "Z" (or "z"), or a sign and "hh:mm", "hh:mm:ss",
+// "hhmm" or "hh", in seconds east, the whole of text.
 std::optional<std::int64_t> utc_offset(std::string_view text)
 {
-    if (text == "Z")
+    if (text == "Z" || text == "z")
         return 0;
-    if (text.empty() || (text[0] != '+' && text[0] != '-'))
+    if (text.size() < 3 || (text[0] != '+' && text[0] != '-'))
         return std::nullopt;
-    const auto east = clock_reading(text.substr(1), 0);
+    const std::string_view clock = text.substr(1);
+    std::optional<LocalReading> east;
+    if (clock.size() == 2 || clock.size() == 4) {
+        const auto hour = digits(clock, 0, 2);
+        const auto minute = clock.size() == 4 ? digits(clock, 2, 2) : std::optional<int>(0);
+        if (hour && minute && *hour <= 23 && *minute <= 59)
+            east = LocalReading{0, *hour, *minute, 0};
+    } else {
+        east = clock_reading(clock, 0);
+    }
     if (!east)
         return std::nullopt;
     const std::int64_t seconds = local_seconds(0, east->hour, east->minute, east->second);
     return text[0] == '-' ? -seconds : seconds;
 }
 
-// The instant a reading names as the given bound.
-std::optional<std::int64_t> reading_bound(const LocalReading& w, Bound bound)
+// The first whole second at or after t plus a fraction (since), or the
+// last at or before it (until).
+std::int64_t whole_second(std::int64_t t, bool fraction, Bound bound)
 {
-    return bound == Bound::since ? first_instant_from(w) : last_instant_until(w);
+    return fraction && bound == Bound::since ? t + 1 : t;
+}
+
+// The instant a reading names as the given bound; with a fraction of a
+// second after it, as since, the second after the one that shows it.
+std::optional<std::int64_t> reading_bound(const LocalReading& w, Bound bound, bool fraction = false)
+{
+    if (bound == Bound::until)
+        return last_instant_until(w);
+    const auto t = first_instant_from(w);
+    LocalTime shown;
+    if (t && fraction && convert_local_time(*t, shown) && shown.day == w.day && shown.hour == w.hour &&
+        shown.minute == w.minute && shown.second == w.second)
+        return *t + 1;
+    return t;
+}
+
+// A time of day with a fraction of a second maybe, on day, as the given
+// bound; the whole of text.
+std::optional<std::int64_t> clock_bound(std::string_view text, std::int64_t day, Bound bound)
+{
+    const auto fraction = take_fraction(text);
+    if (fraction && text.size() != 8)
+        return std::nullopt;
+    const auto reading = clock_reading(text, day);
+    return reading ? reading_bound(*reading, bound, fraction.value_or(false)) : std::nullopt;
 }
 
 // The instant the local days first..last name as the given bound: the
@@ -121,6 +178,21 @@ std::optional<std::int64_t> reading_bound(const LocalReading& w, Bound bound)
 std::optional<std::int64_t> days_bound(std::int64_t first, std::int64_t last, Bound bound)
 {
     return bound == Bound::since ? first_instant_of_day(first) : last_instant_of_day(last);
+}
+
+// An ISO 8601 week "YYYY-Www", the whole of text, as a span of days.
+std::optional<std::int64_t> week_bound(std::string_view text, Bound bound)
+{
+    const auto year = digits(text, 0, 4);
+    const auto week = digits(text, 6, 2);
+    if (text.size() != 8 || !year || *year < 1 || text[4] != '-' || text[5] != 'W' || !week ||
+        *week < 1 || *week > 53)
+        return std::nullopt;
+    const std::int64_t monday = first_day_of({*year, *week});
+    const IsoWeek back = iso_week_of(monday);
+    if (back.year != *year || back.week != *week) // a week 53 that the year has not
+        return std::nullopt;
+    return days_bound(monday, monday + 6, bound);
 }
 
 // The local day of now.
@@ -139,6 +211,8 @@ std::optional<std::int64_t> dated(std::string_view when, Bound bound)
     const auto year = digits(when, 0, 4);
     if (!year || *year < 1)
         return std::nullopt;
+    if (when.size() == 8 && when[5] == 'W')
+        return week_bound(when, bound);
     if (when.size() == 4)
         return days_bound(days_from_civil({*year, 1, 1}), days_from_civil({*year, 12, 31}), bound);
     const auto month = digits(when, 5, 2);
@@ -154,20 +228,31 @@ std::optional<std::int64_t> dated(std::string_view when, Bound bound)
     const std::int64_t date = first + *day - 1;
     if (when.size() == 10)
         return days_bound(date, date, bound);
-    // A time of day after T or one blank, then maybe an offset.
-    if (when[10] != 'T' && when[10] != ' ')
+    // A time of day after T (or t, or one blank), maybe a fraction of a
+    // second, then maybe an offset.
+    if (when[10] != 'T' && when[10] != 't' && when[10] != ' ')
         return std::nullopt;
     const std::size_t clock_size = when.size() >= 19 && when[16] == ':' ? 8 : 5;
     const auto reading = clock_reading(when.substr(11, clock_size), date);
     if (!reading)
         return std::nullopt;
-    const std::string_view zone = when.substr(std::min(when.size(), 11 + clock_size));
+    std::string_view zone = when.substr(std::min(when.size(), 11 + clock_size));
+    bool fraction = false;
+    if (clock_size == 8 && zone.starts_with('.')) {
+        const std::size_t end = zone.find_first_not_of("0123456789", 1);
+        const std::string_view f = zone.substr(1, end == std::string_view::npos ? zone.size() - 1 : end - 1);
+        if (f.empty())
+            return std::nullopt;
+        fraction = f.find_first_not_of('0') != std::string_view::npos;
+        zone = zone.substr(1 + f.size());
+    }
     if (zone.empty())
-        return reading_bound(*reading, bound);
+        return reading_bound(*reading, bound, fraction);
     const auto east = utc_offset(zone);
     if (!east)
         return std::nullopt;
-    return local_seconds(reading->day, reading->hour, reading->minute, reading->second) - *east;
+    return whole_second(local_seconds(reading->day, reading->hour, reading->minute, reading->second) - *east,
+                        fraction, bound);
 }
 
 } // namespace
@@ -176,21 +261,24 @@ std::optional<std::int64_t> parse_when(std::string_view when, Bound bound, std::
 {
     if (when == "now")
         return now;
-    if (when == "today" || when == "yesterday") {
+    for (const std::string_view word : {std::string_view("today"), std::string_view("yesterday")}) {
+        if (!when.starts_with(word) || (when.size() > word.size() && when[word.size()] != ' '))
+            continue;
         const auto day = today(now);
         if (!day)
             return std::nullopt;
-        const std::int64_t d = when == "today" ? *day : *day - 1;
-        return days_bound(d, d, bound);
+        const std::int64_t d = word == "today" ? *day : *day - 1;
+        if (when.size() == word.size())
+            return days_bound(d, d, bound);
+        return clock_bound(when.substr(word.size() + 1), d, bound);
     }
     if (when.starts_with('@'))
-        return epoch_seconds(when.substr(1));
+        return epoch_seconds(when.substr(1), bound);
     if (when.starts_with('-'))
         return relative(when.substr(1), now);
     if (when.size() > 2 && when[2] == ':') {
         const auto day = today(now);
-        const auto reading = day ? clock_reading(when, *day) : std::nullopt;
-        return reading ? reading_bound(*reading, bound) : std::nullopt;
+        return day ? clock_bound(when, *day, bound) : std::nullopt;
     }
     return dated(when, bound);
 }

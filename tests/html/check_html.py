@@ -244,6 +244,18 @@ def html_and_json():
 check("--html with --json is an error", html_and_json)
 
 
+def ignored_with_page():
+    r = subprocess.run([qelmar, "--full-time", "--calls", "--summary", "--html", "-a", "tcpip", example],
+                       capture_output=True)
+    assert r.returncode == 0 and r.stdout.startswith(b"<!DOCTYPE html>")
+    assert r.stderr == (b"Ignored option '--full-time': it has no effect with '--html'.\n"
+                        b"Ignored option '--calls': it has no effect with '--html'.\n"
+                        b"Ignored option '--summary': it has no effect with '--html'.\n"), r.stderr
+
+
+check("options of no effect with the page are told, in order", ignored_with_page)
+
+
 def log_left_out():
     many = os.path.join(work, "many.hist")
     write_history(many, ["tcpip,2:5020/1,%d,60,O,0,1,0,0,1,0,0" % (1796169600 + i)
