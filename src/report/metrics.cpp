@@ -2,7 +2,6 @@
 // monitoring.
 #include "report/metrics.h"
 
-#include "history/numbers.h"
 #include "report/shown_text.h"
 
 #include <algorithm>
@@ -34,13 +33,6 @@ std::string label_value(std::string_view text)
     return value;
 }
 
-// The later of two starts; none is earlier than any.
-std::optional<std::int64_t> latest(const std::optional<std::int64_t>& a,
-                                   const std::optional<std::int64_t>& b)
-{
-    return !a || (b && *b > *a) ? b : a;
-}
-
 // The rows as series in order of their labels, those that read the same
 // joined: counters summed, the latest of the times.
 std::vector<Series> series_of(const std::vector<MetricRow>& rows,
@@ -59,15 +51,7 @@ std::vector<Series> series_of(const std::vector<MetricRow>& rows,
             joined.push_back(std::move(s));
             continue;
         }
-        MetricRow& f = joined.back().figures;
-        f.sessions += s.figures.sessions;
-        f.online = wrapping_add(f.online, s.figures.online);
-        f.sent = wrapping_add(f.sent, s.figures.sent);
-        f.received = wrapping_add(f.received, s.figures.received);
-        f.calls += s.figures.calls;
-        f.failed += s.figures.failed;
-        f.last_call = latest(f.last_call, s.figures.last_call);
-        f.last_good = latest(f.last_good, s.figures.last_good);
+        add_metric_row(joined.back().figures, s.figures);
     }
     return joined;
 }

@@ -22,8 +22,9 @@ std::optional<std::int64_t> latest(const std::optional<std::int64_t>& a,
     return !a || (b && *b > *a) ? b : a;
 }
 
-// Adds the figures of more, of the same line and address, into row.
-void add_row(MetricRow& row, const MetricRow& more)
+} // namespace
+
+void add_metric_row(MetricRow& row, const MetricRow& more)
 {
     row.sessions += more.sessions;
     row.online = wrapping_add(row.online, more.online);
@@ -34,8 +35,6 @@ void add_row(MetricRow& row, const MetricRow& more)
     row.last_call = latest(row.last_call, more.last_call);
     row.last_good = latest(row.last_good, more.last_good);
 }
-
-} // namespace
 
 void add_to_metrics(MetricSums& sums, const SessionTable& table, const Session& s)
 {
@@ -65,7 +64,7 @@ void add_to_metrics(MetricSums& sums, const SessionTable& table, const Session& 
         call.failed = 1;
     else
         call.last_good = s.start;
-    add_row(row, call);
+    add_metric_row(row, call);
 }
 
 void order_metrics(MetricSums& sums)
@@ -76,5 +75,5 @@ void order_metrics(MetricSums& sums)
 
 void merge_metrics(MetricSums& sums, const MetricSums& next)
 {
-    merge_sorted(sums.rows, next.rows, before, add_row);
+    merge_sorted(sums.rows, next.rows, before, add_metric_row);
 }

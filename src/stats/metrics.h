@@ -33,6 +33,10 @@ struct MetricSums {
 // Adds the line s, whose texts are in table's pools, to its row.
 void add_to_metrics(MetricSums& sums, const SessionTable& table, const Session& s);
 
+// Adds the figures of more into row: its counters, and the later of their
+// times.
+void add_metric_row(MetricRow& row, const MetricRow& more);
+
 // Puts the rows in order of line and address, ready to be joined.
 void order_metrics(MetricSums& sums);
 
