@@ -68,18 +68,14 @@ RowsCut cut_sums(std::vector<Row>& rows, std::uint64_t top, SumsOf sums_of)
     return cut;
 }
 
-} // namespace
-
+// Whether a table of systems or groups has a column for key.
 bool orders_systems(SortKey key)
 {
     return key != SortKey::calls && key != SortKey::failed && key != SortKey::last_call &&
            key != SortKey::last_good;
 }
 
-bool orders_calls(SortKey key)
-{
-    return key == SortKey::own || !orders_systems(key);
-}
+} // namespace
 
 void order_systems(SystemTable& systems, SortKey key)
 {

@@ -41,10 +41,6 @@ inline constexpr SortKeyName call_keys[] = {{"address", SortKey::own},
 // The most rows --top keeps.
 inline constexpr std::uint64_t most_top_rows = 1000000;
 
-// Whether a table of systems, groups or calls has a column for key.
-bool orders_systems(SortKey key);
-bool orders_calls(SortKey key);
-
 // Orders rows by key, keeping their order between equals; a key that the
 // table has no column for leaves them as they are.
 void order_systems(SystemTable& systems, SortKey key);
