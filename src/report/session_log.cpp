@@ -156,15 +156,15 @@ void fill_slot(LogSlot& slot, const LogStretch& stretch, const LogShare& share)
     Writer text(slot.bytes.get(), slot_size, share.terminal);
     StartColumn start;
     start.full_time = share.full_time;
-    slot.rest = stretch.from;
-    slot.left = stretch.count;
-    print_rows(text, start, *stretch.table, slot.rest, slot.left, slot_size);
-    slot.size = text.pending().size();
-    if (!text.kept_all()) {
-        slot.size = 0;
-        slot.rest = stretch.from;
-        slot.left = stretch.count;
-    }
+    // The cursor stays local while the rows are formatted: the slots share
+    // cache lines with the writing thread's.
+    SessionCursor cursor = stretch.from;
+    std::uint64_t left = stretch.count;
+    print_rows(text, start, *stretch.table, cursor, left, slot_size);
+    const bool whole = text.kept_all();
+    slot.size = whole ? text.pending().size() : 0;
+    slot.rest = whole ? cursor : stretch.from;
+    slot.left = whole ? left : stretch.count;
 }
 
 // Takes stretches in turn and formats each into its slot once the slot has
